@@ -1,0 +1,411 @@
+#include "VantorilAudioProcessor.h"
+
+#include "Drive.h"
+#include "StateChunk.h"
+#include "VantorilParameter.h"
+#include "VantorilVersion.h"
+
+#include <cmath>
+
+using namespace vantoril;
+
+//==============================================================================
+VantorilParameter::VantorilParameter (VantorilAudioProcessor& owner, int index)
+    : processor (owner), parameterIndex (index)
+{
+}
+
+float VantorilParameter::getValue() const { return processor.getNormalisedValue (parameterIndex); }
+
+void VantorilParameter::setValue (float newValue) { processor.setParameter (parameterIndex, newValue); }
+
+float VantorilParameter::getDefaultValue() const
+{
+    return params::toNormalised (parameterIndex, params::initialStoredValue (parameterIndex));
+}
+
+juce::String VantorilParameter::getName (int maximumStringLength) const
+{
+    return juce::String (params::name (parameterIndex)).substring (0, maximumStringLength);
+}
+
+juce::String VantorilParameter::getText (float normalisedValue, int maximumStringLength) const
+{
+    // The current value shows the processor's own text; any other value the
+    // text of the value it would store.
+    const juce::String text = normalisedValue == getValue()
+                                  ? processor.getDisplayText (parameterIndex)
+                                  : juce::String (params::displayText (
+                                      parameterIndex, params::toStored (parameterIndex, normalisedValue)));
+    return text.substring (0, maximumStringLength);
+}
+
+float VantorilParameter::getValueForText (const juce::String& text) const
+{
+    if (auto value = params::parseValueText (parameterIndex, text.toStdString()))
+        return *value;
+    return getValue();
+}
+
+//==============================================================================
+VantorilAudioProcessor::VantorilAudioProcessor()
+    : AudioProcessor (BusesProperties()
+                          .withInput ("Input", juce::AudioChannelSet::stereo(), true)
+                          .withOutput ("Output", juce::AudioChannelSet::stereo(), true))
+{
+    for (int i = 0; i < params::count; ++i)
+    {
+        auto* parameter = new VantorilParameter (*this, i);
+        parameterObjects[static_cast<size_t> (i)] = parameter;
+        addParameter (parameter);
+    }
+}
+
+VantorilAudioProcessor::~VantorilAudioProcessor() = default;
+
+const juce::String VantorilAudioProcessor::getName() const { return productName; }
+
+const juce::String VantorilAudioProcessor::getInputChannelName (int channelIndex) const
+{
+    return juce::String (channelIndex + 1);
+}
+
+const juce::String VantorilAudioProcessor::getOutputChannelName (int channelIndex) const
+{
+    return juce::String (channelIndex + 1);
+}
+
+bool VantorilAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
+{
+    const auto in = layouts.getMainInputChannelSet();
+    const auto out = layouts.getMainOutputChannelSet();
+    return in == out && (in == juce::AudioChannelSet::mono() || in == juce::AudioChannelSet::stereo());
+}
+
+//==============================================================================
+// Parameters
+
+float VantorilAudioProcessor::getStoredValue (int index) const noexcept
+{
+    switch (index)
+    {
+        case params::attack:    return attackSeconds.load (std::memory_order_relaxed);
+        case params::release:   return releaseSeconds.load (std::memory_order_relaxed);
+        case params::threshold: return thresholdGain.load (std::memory_order_relaxed);
+        case params::ratio:     return ratioAmount.load (std::memory_order_relaxed);
+        case params::knee:      return softKnee.load (std::memory_order_relaxed) ? 1.0f : 0.0f;
+        case params::lowCut:    return lowCutAmount.load (std::memory_order_relaxed);
+        case params::drive:     return driveAmount.load (std::memory_order_relaxed);
+        case params::level:     return levelGain.load (std::memory_order_relaxed);
+        case params::mix:       return mixAmount.load (std::memory_order_relaxed);
+        case params::bypass:    return bypassed.load (std::memory_order_relaxed) ? 1.0f : 0.0f;
+        default:                return 0.0f;
+    }
+}
+
+const juce::String VantorilAudioProcessor::getParameterName (int index) { return params::name (index); }
+
+float VantorilAudioProcessor::getNormalisedValue (int index) const noexcept
+{
+    return params::toNormalised (index, getStoredValue (index));
+}
+
+juce::String VantorilAudioProcessor::getDisplayText (int index) const
+{
+    return params::displayText (index, getStoredValue (index));
+}
+
+void VantorilAudioProcessor::setParameter (int index, float newValue)
+{
+    // Values outside [0, 1] are clamped; a NaN leaves the parameter unchanged.
+    const auto sanitised = params::sanitiseNormalised (newValue);
+    if (! sanitised)
+        return;
+
+    const float stored = params::toStored (index, *sanitised);
+    constexpr auto relaxed = std::memory_order_relaxed;
+
+    switch (index)
+    {
+        case params::attack:    attackSeconds.store (stored, relaxed); break;
+        case params::release:   releaseSeconds.store (stored, relaxed); break;
+        case params::threshold: thresholdGain.store (stored, relaxed); break;
+        case params::ratio:     ratioAmount.store (stored, relaxed); break;
+        case params::knee:      softKnee.store (stored != 0.0f, relaxed); break;
+        case params::lowCut:    lowCutAmount.store (stored, relaxed); break;
+        case params::drive:     driveAmount.store (stored, relaxed); break;
+        case params::level:     levelGain.store (stored, relaxed); break;
+        case params::mix:       mixAmount.store (stored, relaxed); break;
+        case params::bypass:    bypassed.store (stored != 0.0f, relaxed); break;
+        default:                return;
+    }
+
+    if (index <= params::knee)
+        pushCompressorSettings();
+    else if (index == params::lowCut)
+        updateLowCutFilters();
+}
+
+void VantorilAudioProcessor::setParameterNotifyingHost (int index, float newValue)
+{
+    if (juce::isPositiveAndBelow (index, params::count))
+        parameterObjects[static_cast<size_t> (index)]->setValueNotifyingHost (newValue);
+}
+
+void VantorilAudioProcessor::beginParameterChangeGesture (int index)
+{
+    if (juce::isPositiveAndBelow (index, params::count))
+        parameterObjects[static_cast<size_t> (index)]->beginChangeGesture();
+}
+
+void VantorilAudioProcessor::endParameterChangeGesture (int index)
+{
+    if (juce::isPositiveAndBelow (index, params::count))
+        parameterObjects[static_cast<size_t> (index)]->endChangeGesture();
+}
+
+//==============================================================================
+// Saved state
+
+void VantorilAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
+{
+    std::array<float, params::count> values {};
+    for (int i = 0; i < params::count; ++i)
+        values[static_cast<size_t> (i)] = getParameter (i);
+
+    const auto chunk = state::makeStateChunk (values);
+    destData.replaceAll (chunk.data(), chunk.size());
+}
+
+namespace
+{
+// Reads the chunk's header and parses its text as an XML document, accepting
+// chunks with or without an XML declaration and of n + 9 or n + 10 bytes.
+// The framework's parser returns an element for text that ends in the middle
+// of the start tag; such a truncated chunk is refused as a whole here.
+std::unique_ptr<juce::XmlElement> parseStateElement (const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes <= 8 || juce::ByteOrder::littleEndianInt (data) != state::magicNumber)
+        return {};
+
+    const auto length = static_cast<int> (juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4)));
+    if (length <= 0)
+        return {};
+
+    const auto text = juce::String::fromUTF8 (static_cast<const char*> (data) + 8, juce::jmin (sizeInBytes - 8, length));
+    if (! text.trimEnd().endsWithChar ('>'))
+        return {};
+
+    return juce::parseXML (text);
+}
+
+// The attribute's value found by name ignoring letter case.
+const juce::String* findAttributeIgnoringCase (const juce::XmlElement& element, const juce::String& name)
+{
+    for (int i = 0; i < element.getNumAttributes(); ++i)
+        if (element.getAttributeName (i).equalsIgnoreCase (name))
+            return &element.getAttributeValue (i);
+    return nullptr;
+}
+} // namespace
+
+void VantorilAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    const auto xml = parseStateElement (data, sizeInBytes);
+    if (xml == nullptr || ! xml->getTagName().equalsIgnoreCase (state::tagName))
+        return;
+
+    for (int i = 0; i < getNumParameters(); ++i)
+    {
+        // A missing attribute leaves the parameter exactly as it is (writing its
+        // normalised value back would round the stored value).
+        if (const auto* value = findAttributeIgnoringCase (*xml, getParameterName (i)))
+            setParameter (i, static_cast<float> (value->getDoubleValue()));
+    }
+}
+
+//==============================================================================
+// Signal path
+
+float VantorilAudioProcessor::applyDrive (float sample, float amount, float bias, float scale) noexcept
+{
+    return vantoril::applyDrive (sample, amount, bias, scale);
+}
+
+double VantorilAudioProcessor::lowCutDesignFrequency (float amount, double sampleRate) noexcept
+{
+    // The bilinear high-pass design needs the cut-off below Nyquist (tan(pi f / fs)
+    // is only meaningful there). 0.49 fs leaves every rate from 44.1 kHz up untouched,
+    // since the highest setting is 19953 Hz.
+    const double frequency = static_cast<double> (params::lowCutFrequency (amount));
+    return std::min (frequency, 0.49 * sampleRate);
+}
+
+void VantorilAudioProcessor::pushCompressorSettings()
+{
+    const double attack = attackSeconds.load (std::memory_order_relaxed);
+    const double release = releaseSeconds.load (std::memory_order_relaxed);
+    const double threshold = thresholdGain.load (std::memory_order_relaxed);
+    const double ratio = ratioAmount.load (std::memory_order_relaxed);
+    const bool knee = softKnee.load (std::memory_order_relaxed);
+
+    for (auto* channel : compressorChannels)
+    {
+        channel->setAttack (attack);
+        channel->setRelease (release);
+        channel->threshold.store (threshold, std::memory_order_relaxed);
+        channel->ratio.store (ratio, std::memory_order_relaxed);
+        channel->softKnee.store (knee, std::memory_order_relaxed);
+    }
+}
+
+void VantorilAudioProcessor::updateLowCutFilters()
+{
+    const double rate = currentSampleRate.load (std::memory_order_relaxed);
+    const double frequency = lowCutDesignFrequency (lowCutAmount.load (std::memory_order_relaxed), rate);
+
+    for (auto* filter : lowCutFilters)
+    {
+        filter->makeInactive();
+        filter->setCoefficients (juce::IIRCoefficients::makeHighPass (rate, frequency));
+    }
+}
+
+void VantorilAudioProcessor::resizeBanks (int numChannels)
+{
+    // Entries that already exist keep their signal state; the banks hold exactly
+    // one entry per input channel however often the host prepares.
+    while (compressorChannels.size() > numChannels)
+        compressorChannels.removeLast();
+    while (lowCutFilters.size() > numChannels)
+        lowCutFilters.removeLast();
+    outputPeaks.resize (juce::jmin (outputPeaks.size(), numChannels));
+
+    while (compressorChannels.size() < numChannels)
+        compressorChannels.add (new CompressorChannel());
+    while (lowCutFilters.size() < numChannels)
+        lowCutFilters.add (new juce::IIRFilter());
+    while (outputPeaks.size() < numChannels)
+        outputPeaks.add (0.0f);
+}
+
+void VantorilAudioProcessor::prepareToPlay (double sampleRate, int expectedBlockSize)
+{
+    currentSampleRate.store (sampleRate, std::memory_order_relaxed);
+
+    const int numInputs = getTotalNumInputChannels();
+    resizeBanks (numInputs);
+
+    for (auto* channel : compressorChannels)
+        channel->setSampleRate (sampleRate);
+    pushCompressorSettings();
+    updateLowCutFilters();
+
+    sideChain.setSize (juce::jmax (1, numInputs), juce::jmax (1, expectedBlockSize), false, false, true);
+    publishMeters();
+}
+
+void VantorilAudioProcessor::releaseResources()
+{
+    compressorChannels.clear();
+    lowCutFilters.clear();
+    outputPeaks.clear();
+    outputPeaks.minimiseStorageOverheads();
+    publishMeters();
+}
+
+void VantorilAudioProcessor::publishMeters() noexcept
+{
+    gainMeterValue.store (compressorChannels.isEmpty() ? 1.0f : static_cast<float> (compressorChannels[0]->getSmoothedGain()),
+                          std::memory_order_relaxed);
+    peakMeterValue.store (outputPeaks.isEmpty() ? 0.0f : outputPeaks[0], std::memory_order_relaxed);
+}
+
+void VantorilAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    juce::ScopedNoDenormals noDenormals;
+
+    if (bypassed.load (std::memory_order_relaxed))
+        return;
+
+    const int numSamples = buffer.getNumSamples();
+    const int numInputs = juce::jmin (getTotalNumInputChannels(), buffer.getNumChannels());
+
+    // Input channels without a bank entry (a block the framework's call order
+    // never produces) are left exactly as they came: nothing reads past a bank.
+    const int numProcessed = juce::jmin (numInputs, compressorChannels.size(), lowCutFilters.size(), outputPeaks.size());
+
+    const float makeupScale = driveMakeupScale (driveAmount.load (std::memory_order_relaxed));
+
+    // Grow the side chain only for a block longer than announced.
+    if (sideChain.getNumChannels() < numProcessed || sideChain.getNumSamples() < numSamples)
+        sideChain.setSize (juce::jmax (sideChain.getNumChannels(), numProcessed),
+                           juce::jmax (sideChain.getNumSamples(), numSamples), false, false, true);
+
+    // The whole side chain is copied before any channel is processed.
+    for (int ch = 0; ch < numProcessed; ++ch)
+        sideChain.copyFrom (ch, 0, buffer, ch, 0, numSamples);
+
+    const float peakFall = static_cast<float> (50.0 / currentSampleRate.load (std::memory_order_relaxed));
+
+    for (int ch = 0; ch < numProcessed; ++ch)
+    {
+        auto* samples = buffer.getWritePointer (ch);
+        auto* side = sideChain.getWritePointer (ch);
+        auto& channel = *compressorChannels.getUnchecked (ch);
+        auto& filter = *lowCutFilters.getUnchecked (ch);
+
+        // Non-finite samples count as silence, in the side chain before the
+        // filter and in the audio path, so no detector or filter state can
+        // become non-finite and the output stays finite.
+        for (int k = 0; k < numSamples; ++k)
+            if (! std::isfinite (side[k]))
+                side[k] = 0.0f;
+
+        if (lowCutAmount.load (std::memory_order_relaxed) > 1e-5f)
+            filter.processSamples (side, numSamples);
+
+        bool filterOverflowed = false;
+
+        for (int k = 0; k < numSamples; ++k)
+        {
+            float x = samples[k];
+            if (! std::isfinite (x))
+                x = 0.0f;
+
+            float c = side[k];
+            if (! std::isfinite (c))
+            {
+                c = 0.0f;
+                filterOverflowed = true;
+            }
+
+            const auto y = static_cast<float> (channel.process (static_cast<double> (x), static_cast<double> (c)));
+            const float d = vantoril::applyDrive (y, driveAmount.load (std::memory_order_relaxed), 0.5f, makeupScale);
+            const float mix = mixAmount.load (std::memory_order_relaxed);
+            float out = ((d * levelGain.load (std::memory_order_relaxed)) * mix) + ((1.0f - mix) * x);
+            if (! std::isfinite (out))
+                out = 0.0f;
+            samples[k] = out;
+        }
+
+        if (filterOverflowed)
+            filter.reset();
+        channel.recoverFromNonFiniteState();
+
+        const float old = outputPeaks.getUnchecked (ch);
+        const float magnitude = buffer.getMagnitude (ch, 0, numSamples);
+        const float falling = old - peakFall;
+        outputPeaks.setUnchecked (ch, magnitude > falling ? magnitude : falling);
+    }
+
+    for (int j = getTotalNumInputChannels(); j < juce::jmin (getTotalNumOutputChannels(), buffer.getNumChannels()); ++j)
+        buffer.clear (j, 0, numSamples);
+
+    publishMeters();
+}
+
+//==============================================================================
+bool VantorilAudioProcessor::hasEditor() const { return false; }
+
+juce::AudioProcessorEditor* VantorilAudioProcessor::createEditor() { return nullptr; }

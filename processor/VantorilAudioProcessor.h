@@ -1,0 +1,127 @@
+#pragma once
+
+#include "CompressorChannel.h"
+#include "ParameterMapping.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <array>
+#include <atomic>
+
+// The compressor as the framework's plug-in clients see it: ten parameters in
+// index order, the per-channel signal path, the saved state and the meter feeds.
+class VantorilAudioProcessor : public juce::AudioProcessor
+{
+public:
+    VantorilAudioProcessor();
+    ~VantorilAudioProcessor() override;
+
+    //==========================================================================
+    // Playback
+    void prepareToPlay (double sampleRate, int expectedBlockSize) override;
+    void releaseResources() override;
+    void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+    using juce::AudioProcessor::processBlock;
+    bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
+
+    //==========================================================================
+    // Identity and editor
+    const juce::String getName() const override;
+    bool acceptsMidi() const override { return false; }
+    bool producesMidi() const override { return false; }
+    double getTailLengthSeconds() const override { return 0.0; }
+    bool hasEditor() const override;
+    juce::AudioProcessorEditor* createEditor() override;
+    const juce::String getInputChannelName (int channelIndex) const override;
+    const juce::String getOutputChannelName (int channelIndex) const override;
+    bool isInputChannelStereoPair (int) const override { return true; }
+    bool isOutputChannelStereoPair (int) const override { return true; }
+
+    //==========================================================================
+    // Programs: none; the state travels as a chunk.
+    int getNumPrograms() override { return 0; }
+    int getCurrentProgram() override { return 0; }
+    void setCurrentProgram (int) override {}
+    const juce::String getProgramName (int) override { return {}; }
+    void changeProgramName (int, const juce::String&) override {}
+
+    //==========================================================================
+    // Saved state
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+
+    //==========================================================================
+    // Index-based parameter interface. The framework reaches the same operations
+    // through ten parameter objects (see VantorilParameter), so every format sees
+    // exactly these values and texts.
+    int getNumParameters() override { return vantoril::params::count; }
+    const juce::String getParameterName (int index) override;
+    float getParameter (int index) override { return getNormalisedValue (index); }
+    void setParameter (int index, float newValue) override;
+    const juce::String getParameterText (int index) override { return getDisplayText (index); }
+
+    // Const forms used by the parameter objects.
+    float getNormalisedValue (int index) const noexcept;
+    juce::String getDisplayText (int index) const;
+
+    // Changes made by the editor: written through the parameter objects so the
+    // host records them (automation and gestures) in every plug-in format.
+    void setParameterNotifyingHost (int index, float newValue);
+    void beginParameterChangeGesture (int index);
+    void endParameterChangeGesture (int index);
+
+    //==========================================================================
+    // Signal path helpers
+    void pushCompressorSettings();
+    void updateLowCutFilters();
+    static float applyDrive (float sample, float amount, float bias, float scale) noexcept;
+
+    // Meter feeds for the editor (any thread): channel 0's smoothed gain
+    // (1.0 = no reduction) and its output peak (1.0 = full scale).
+    float getGainMeterValue() const noexcept { return gainMeterValue.load (std::memory_order_relaxed); }
+    float getPeakMeterValue() const noexcept { return peakMeterValue.load (std::memory_order_relaxed); }
+
+    // Number of entries in the per-channel banks (for tests and diagnostics).
+    int getNumChannelEntries() const noexcept { return compressorChannels.size(); }
+    const vantoril::CompressorChannel* getChannelEntry (int index) const noexcept { return compressorChannels[index]; }
+
+    // Highest cut-off the low-cut design uses at a sample rate: the design is
+    // only valid below Nyquist, so settings above it are held just under it.
+    static double lowCutDesignFrequency (float amount, double sampleRate) noexcept;
+
+private:
+    float getStoredValue (int index) const noexcept;
+    void resizeBanks (int numChannels);
+    void publishMeters() noexcept;
+
+    // Stored parameter values in engineering units; written by any thread that
+    // changes a parameter, read by the audio thread.
+    std::atomic<bool> bypassed { false };
+    std::atomic<bool> softKnee { true };
+    std::atomic<float> attackSeconds { vantoril::params::initialStoredValue (vantoril::params::attack) };
+    std::atomic<float> releaseSeconds { vantoril::params::initialStoredValue (vantoril::params::release) };
+    std::atomic<float> thresholdGain { vantoril::params::initialStoredValue (vantoril::params::threshold) };
+    std::atomic<float> lowCutAmount { vantoril::params::initialStoredValue (vantoril::params::lowCut) };
+    std::atomic<float> ratioAmount { vantoril::params::initialStoredValue (vantoril::params::ratio) };
+    std::atomic<float> driveAmount { vantoril::params::initialStoredValue (vantoril::params::drive) };
+    std::atomic<float> levelGain { vantoril::params::initialStoredValue (vantoril::params::level) };
+    std::atomic<float> mixAmount { vantoril::params::initialStoredValue (vantoril::params::mix) };
+
+    std::atomic<double> currentSampleRate { 44100.0 };
+
+    // Per-channel banks, one entry per input channel; built in prepareToPlay.
+    juce::OwnedArray<vantoril::CompressorChannel> compressorChannels;
+    juce::OwnedArray<juce::IIRFilter> lowCutFilters;
+    juce::Array<float> outputPeaks;
+
+    // Side-chain copy of the block, sized in prepareToPlay so that the audio
+    // thread does not allocate.
+    juce::AudioBuffer<float> sideChain;
+
+    std::atomic<float> gainMeterValue { 1.0f };
+    std::atomic<float> peakMeterValue { 0.0f };
+
+    std::array<juce::AudioProcessorParameter*, vantoril::params::count> parameterObjects {};
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VantorilAudioProcessor)
+};

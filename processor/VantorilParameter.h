@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ParameterMapping.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+class VantorilAudioProcessor;
+
+// One of the ten parameters as a framework parameter object. It keeps no value of
+// its own: every call forwards to the processor's index-based operations, so the
+// processor stays the only owner of parameter state.
+class VantorilParameter : public juce::HostedAudioProcessorParameter
+{
+public:
+    VantorilParameter (VantorilAudioProcessor& owner, int index);
+
+    float getValue() const override;
+    void setValue (float newValue) override;
+    float getDefaultValue() const override;
+    juce::String getName (int maximumStringLength) const override;
+    juce::String getLabel() const override { return {}; }
+    juce::String getText (float normalisedValue, int maximumStringLength) const override;
+    float getValueForText (const juce::String& text) const override;
+    bool isAutomatable() const override { return true; }
+    bool isMetaParameter() const override { return false; }
+    juce::String getParameterID() const override { return vantoril::params::name (parameterIndex); }
+
+private:
+    VantorilAudioProcessor& processor;
+    const int parameterIndex;
+};

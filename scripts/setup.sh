@@ -1,0 +1,33 @@
+#!/bin/sh
+# Installs everything the build needs (Debian 12, as root), builds the plug-in,
+# the tools and the tests, and renders the built-in demo through the compressor.
+set -eu
+cd "$(dirname "$0")/.."
+
+PACKAGES="cmake ninja-build ccache g++ pkg-config git
+  juce-modules-source fst-dev
+  libfreetype-dev libfontconfig1-dev libasound2-dev libx11-dev libxrandr-dev
+  libxinerama-dev libxcursor-dev libxext-dev libgl-dev
+  libgtest-dev libbenchmark-dev
+  xvfb xauth imagemagick lv2-dev lilv-utils ardour"
+
+if [ "$(id -u)" -eq 0 ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    # shellcheck disable=SC2086
+    apt-get install -y -qq --no-install-recommends $PACKAGES >/dev/null
+elif ! dpkg -s $PACKAGES >/dev/null 2>&1; then
+    echo "setup: run as root to install: $PACKAGES" >&2
+    exit 1
+fi
+
+export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build
+
+# The concurrency test once more, built with ThreadSanitizer in its own tree.
+cmake -S . -B build-tsan -G Ninja -DVANTORIL_SANITIZE_THREAD=ON
+cmake --build build-tsan --target concurrency_tests
+
+./build/vantoril-demo

@@ -1,0 +1,77 @@
+// Runs block processing, automation, state save/restore and meter polling on
+// four threads at once. Meant to be run under ThreadSanitizer as well.
+#include "ProcessorFixture.h"
+
+#include <atomic>
+#include <thread>
+
+using namespace vantoril;
+
+TEST (Concurrency, ProcessAutomateSaveRestoreAndPoll)
+{
+    ProcessorFixture f (2, 48000.0, 256);
+    std::atomic<bool> running { true };
+    std::atomic<long> blocks { 0 }, writes { 0 }, restores { 0 }, polls { 0 };
+
+    std::thread audio ([&] {
+        auto buffer = noiseBuffer (2, 256, 0.9f);
+        juce::MidiBuffer midi;
+        while (running.load())
+        {
+            f.processor.processBlock (buffer, midi);
+            for (int ch = 0; ch < 2; ++ch)
+                for (int k = 0; k < 256; ++k)
+                    if (! std::isfinite (buffer.getSample (ch, k)))
+                        ADD_FAILURE() << "non-finite output";
+            buffer = noiseBuffer (2, 256, 0.9f, (unsigned) blocks.fetch_add (1));
+        }
+    });
+
+    std::thread automation ([&] {
+        unsigned step = 0;
+        while (running.load())
+        {
+            for (int i = 0; i < params::count; ++i)
+                f.processor.setParameter (i, (float) ((step * 37 + (unsigned) i * 11) % 100) / 99.0f * (i == params::bypass ? 0.4f : 1.0f));
+            ++step;
+            writes.fetch_add (1);
+        }
+    });
+
+    std::thread state ([&] {
+        while (running.load())
+        {
+            juce::MemoryBlock chunk;
+            f.processor.getStateInformation (chunk);
+            f.processor.setStateInformation (chunk.getData(), (int) chunk.getSize());
+            restores.fetch_add (1);
+        }
+    });
+
+    std::thread meters ([&] {
+        while (running.load())
+        {
+            const float gain = f.processor.getGainMeterValue();
+            const float peak = f.processor.getPeakMeterValue();
+            if (! std::isfinite (gain) || ! std::isfinite (peak))
+                ADD_FAILURE() << "non-finite meter";
+            for (int i = 0; i < params::count; ++i)
+                (void) f.processor.getParameterText (i);
+            polls.fetch_add (1);
+        }
+    });
+
+    // Stop after enough of each kind of operation has overlapped.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds (20);
+    while (std::chrono::steady_clock::now() < deadline
+           && (blocks.load() < 200 || writes.load() < 200 || restores.load() < 200 || polls.load() < 200))
+        std::this_thread::sleep_for (std::chrono::milliseconds (10));
+    running = false;
+    audio.join();
+    automation.join();
+    state.join();
+    meters.join();
+
+    EXPECT_GE (blocks.load(), 200);
+    EXPECT_GE (restores.load(), 200);
+}
