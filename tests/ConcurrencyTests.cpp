@@ -64,7 +64,7 @@ TEST (Concurrency, ProcessAutomateSaveRestoreAndPoll)
     // Stop after enough of each kind of operation has overlapped.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds (20);
     while (std::chrono::steady_clock::now() < deadline
-           && (blocks.load() < 200 || writes.load() < 200 || restores.load() < 200 || polls.load() < 200))
+           && (blocks.load() < 1000 || writes.load() < 1000 || restores.load() < 1000 || polls.load() < 1000))
         std::this_thread::sleep_for (std::chrono::milliseconds (10));
     running = false;
     audio.join();

@@ -1,0 +1,152 @@
+#pragma once
+
+// A minimal VST 2.4 host for tests: loads the plug-in library with dlopen and
+// drives it through the raw binary interface.
+#define FST_DONT_DEPRECATE_UNKNOWN 1
+#include <pluginterfaces/fst/aeffectx.h>
+
+#include <dlfcn.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Opcode numbers of the published interface used here.
+namespace vst
+{
+enum Opcode
+{
+    open = 0,
+    close = 1,
+    setSampleRate = 10,
+    setBlockSize = 11,
+    mainsChanged = 12,
+    editGetRect = 13,
+    getParamLabel = 6,
+    getParamDisplay = 7,
+    getParamName = 8,
+    getChunk = 23,
+    setChunk = 24,
+    canBeAutomated = 26,
+    getProgramName = 5,
+    getProgramNameIndexed = 29,
+    getInputProperties = 33,
+    getOutputProperties = 34,
+    getPlugCategory = 35,
+    setSpeakerArrangement = 42,
+    getEffectName = 45,
+    getVendorString = 47,
+    getProductString = 48,
+    getVendorVersion = 49,
+    canDo = 51,
+    getTailSize = 52,
+    getVstVersion = 58,
+};
+
+enum HostOpcode
+{
+    hostAutomate = 0,
+    hostVersion = 1,
+    hostBeginEdit = 43,
+    hostEndEdit = 44,
+};
+
+constexpr int speakerArrMono = 0;
+constexpr int speakerArrStereo = 1;
+} // namespace vst
+
+struct HostEvent
+{
+    int opcode;
+    int index;
+    float value;
+};
+
+// What the host callback records, and how it answers the version query.
+struct HostState
+{
+    VstIntPtr versionAnswer = 2400;
+    std::vector<HostEvent> events;
+};
+
+HostState& hostState();
+VstIntPtr hostCallback (AEffect* effect, int opcode, int index, VstIntPtr value, void* ptr, float opt);
+
+class VstLibrary
+{
+public:
+    explicit VstLibrary (const std::string& path) : handle (dlopen (path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
+    ~VstLibrary()
+    {
+        if (handle != nullptr)
+            dlclose (handle);
+    }
+    bool isLoaded() const { return handle != nullptr; }
+    void* symbol (const char* name) const { return handle != nullptr ? dlsym (handle, name) : nullptr; }
+
+    AEffect* instantiate() const
+    {
+        using Entry = AEffect* (*) (audioMasterCallback);
+        auto entry = reinterpret_cast<Entry> (symbol ("VSTPluginMain"));
+        return entry != nullptr ? entry (hostCallback) : nullptr;
+    }
+
+private:
+    void* handle;
+};
+
+// One instance, opened on construction and closed on destruction.
+struct VstInstance
+{
+    explicit VstInstance (const VstLibrary& library) : effect (library.instantiate())
+    {
+        if (effect != nullptr)
+            dispatch (vst::open);
+    }
+    ~VstInstance()
+    {
+        if (effect != nullptr)
+            dispatch (vst::close);
+    }
+
+    VstIntPtr dispatch (int opcode, int index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f)
+    {
+        return effect->dispatcher (effect, opcode, index, value, ptr, opt);
+    }
+
+    std::string text (int opcode, int index = 0)
+    {
+        char buffer[256] = {};
+        dispatch (opcode, index, 0, buffer);
+        return buffer;
+    }
+
+    void resume (float sampleRate, int blockSize)
+    {
+        dispatch (vst::setSampleRate, 0, 0, nullptr, sampleRate);
+        dispatch (vst::setBlockSize, 0, blockSize);
+        dispatch (vst::mainsChanged, 0, 1);
+    }
+
+    void suspend() { dispatch (vst::mainsChanged, 0, 0); }
+
+    AEffect* effect;
+};
+
+// A speaker arrangement with room for its speakers (the interface declares a
+// flexible array).
+struct SpeakerArrangement
+{
+    explicit SpeakerArrangement (int channels)
+        : storage (sizeof (VstSpeakerArrangement) + sizeof (VstSpeakerProperties) * (size_t) std::max (channels, 8))
+    {
+        auto* arrangement = get();
+        arrangement->type = channels == 1 ? vst::speakerArrMono : (channels == 2 ? vst::speakerArrStereo : -2);
+        arrangement->numChannels = channels;
+        for (int i = 0; i < channels; ++i)
+            arrangement->speakers[i].type = i;
+    }
+    VstSpeakerArrangement* get() { return reinterpret_cast<VstSpeakerArrangement*> (storage.data()); }
+    std::vector<std::uint8_t> storage;
+};

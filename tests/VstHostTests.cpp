@@ -1,0 +1,261 @@
+// Loads the built VST 2.4 library and checks what a host sees through the raw
+// binary interface.
+#include "VstHost.h"
+
+#include "CompressorChannel.h"
+#include "Drive.h"
+#include "ParameterMapping.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+const VstLibrary& library()
+{
+    static VstLibrary instance (VANTORIL_VST_PATH);
+    return instance;
+}
+
+class VstHostTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE (library().isLoaded()) << dlerror();
+        hostState() = {};
+    }
+};
+} // namespace
+
+TEST_F (VstHostTest, ExportsAndLegacyEntries)
+{
+    for (const char* name : { "VSTPluginMain", "NewPlugIn", "_PI_GetRoutineDescriptor" })
+        EXPECT_NE (library().symbol (name), nullptr) << name;
+    EXPECT_EQ (library().symbol ("juceVstPluginMain"), nullptr);
+
+    using Legacy = void* (*) ();
+    EXPECT_EQ (reinterpret_cast<Legacy> (library().symbol ("NewPlugIn")) (), nullptr);
+    EXPECT_EQ (reinterpret_cast<Legacy> (library().symbol ("_PI_GetRoutineDescriptor")) (), nullptr);
+}
+
+TEST_F (VstHostTest, RefusesHostThatAnswersVersionZero)
+{
+    hostState().versionAnswer = 0;
+    EXPECT_EQ (library().instantiate(), nullptr);
+}
+
+TEST_F (VstHostTest, EffectIdentity)
+{
+    VstInstance plugin (library());
+    ASSERT_NE (plugin.effect, nullptr);
+    const AEffect& e = *plugin.effect;
+    EXPECT_EQ (e.magic, 0x56737450);
+    EXPECT_EQ (e.numParams, 10);
+    EXPECT_EQ (e.numPrograms, 0);
+    EXPECT_EQ (e.numInputs, 2);
+    EXPECT_EQ (e.numOutputs, 2);
+    EXPECT_EQ (e.flags, 0x231);
+    EXPECT_EQ (e.uniqueID, 0x584B5041);
+    EXPECT_EQ (e.version, 66560);
+    EXPECT_EQ (e.initialDelay, 0);
+
+    EXPECT_EQ (plugin.text (vst::getEffectName), "Vantoril");
+    EXPECT_EQ (plugin.text (vst::getProductString), "Vantoril");
+    EXPECT_EQ (plugin.text (vst::getVendorString), "ZAZuziza");
+    EXPECT_EQ (plugin.dispatch (vst::getVendorVersion), 66560);
+    EXPECT_EQ (plugin.dispatch (vst::getPlugCategory), 1);
+    EXPECT_EQ (plugin.dispatch (vst::getVstVersion), 2400);
+    EXPECT_EQ (plugin.dispatch (vst::getTailSize), 0);
+
+    for (int i = 0; i < 10; ++i)
+    {
+        EXPECT_EQ (plugin.text (vst::getParamName, i), vantoril::params::name (i));
+        EXPECT_EQ (plugin.text (vst::getParamLabel, i), "");
+        EXPECT_EQ (plugin.dispatch (vst::canBeAutomated, i), 1) << i;
+    }
+
+    // No programs: the program name queries answer nothing.
+    EXPECT_EQ (plugin.text (vst::getProgramName), "");
+    EXPECT_EQ (plugin.dispatch (vst::getProgramNameIndexed, 0, 0, std::vector<char> (64).data()), 0);
+}
+
+TEST_F (VstHostTest, CapabilityReplies)
+{
+    VstInstance plugin (library());
+    const std::pair<const char*, VstIntPtr> replies[] = {
+        { "receiveVstEvents", -1 },    { "receiveVstMidiEvent", -1 },  { "receiveVstMidiEvents", -1 },
+        { "sendVstEvents", -1 },       { "sendVstMidiEvent", -1 },     { "sendVstMidiEvents", -1 },
+        { "receiveVstTimeInfo", 1 },   { "conformsToWindowRules", 1 }, { "openCloseAnyThread", -1 },
+        { "bypass", 0 },               { "supportsViewDpiScaling", 0 }, { "MPE", 0 },
+        { "receiveVstTimeInfo ", 0 },  { "ReceiveVstTimeInfo", 0 },    { "", 0 },
+        { "offline", 0 },
+    };
+    for (const auto& [query, reply] : replies)
+        EXPECT_EQ (plugin.dispatch (vst::canDo, 0, 0, const_cast<char*> (query)), reply) << '"' << query << '"';
+}
+
+TEST_F (VstHostTest, ParametersThroughTheInterface)
+{
+    VstInstance plugin (library());
+    AEffect* e = plugin.effect;
+    const char* texts[] = { "27.001 ms", "301 ms", "-20.00 dB", "2.00:1", "SOFT KNEE", "20 Hz", "25 %", "+0.00 dB", "wet", "OFF" };
+    const float values[] = { 0.646330f, 0.391487f, 0.5f, 0.5f, 1.0f, 0.0f, 0.25f, 0.5f, 1.0f, 0.0f };
+    for (int i = 0; i < 10; ++i)
+    {
+        EXPECT_NEAR (e->getParameter (e, i), values[i], 1e-6f) << i;
+        EXPECT_EQ (plugin.text (vst::getParamDisplay, i), texts[i]) << i;
+    }
+
+    e->setParameter (e, vantoril::params::ratio, 0.75f);
+    e->setParameter (e, vantoril::params::mix, 0.53f);
+    e->setParameter (e, vantoril::params::bypass, 0.5f);
+    e->setParameter (e, vantoril::params::level, 1.7f);
+    EXPECT_EQ (e->getParameter (e, vantoril::params::ratio), 0.75f);
+    EXPECT_EQ (plugin.text (vst::getParamDisplay, vantoril::params::ratio), "4.00:1");
+    EXPECT_EQ (plugin.text (vst::getParamDisplay, vantoril::params::mix), "52 %");
+    EXPECT_EQ (e->getParameter (e, vantoril::params::bypass), 1.0f);
+    EXPECT_EQ (plugin.text (vst::getParamDisplay, vantoril::params::level), "+15.00 dB");
+
+    // Host writes are not echoed back to the host as automation.
+    EXPECT_TRUE (hostState().events.empty());
+}
+
+TEST_F (VstHostTest, ChunksThroughTheInterface)
+{
+    VstInstance a (library());
+    for (int isProgram : { 0, 1 })
+    {
+        void* data = nullptr;
+        const auto size = a.dispatch (vst::getChunk, isProgram, 0, &data);
+        ASSERT_EQ (size, 163) << isProgram;
+        ASSERT_NE (data, nullptr);
+        const auto* bytes = static_cast<const unsigned char*> (data);
+        EXPECT_EQ (std::vector<unsigned char> (bytes, bytes + 8), (std::vector<unsigned char> { 0x56, 0x43, 0x32, 0x21, 0x99, 0, 0, 0 }));
+    }
+
+    a.effect->setParameter (a.effect, vantoril::params::threshold, 0.3f);
+    a.effect->setParameter (a.effect, vantoril::params::knee, 0.0f);
+    void* data = nullptr;
+    const auto size = a.dispatch (vst::getChunk, 0, 0, &data);
+    const std::vector<char> saved (static_cast<char*> (data), static_cast<char*> (data) + size);
+
+    for (int isProgram : { 0, 1 })
+    {
+        VstInstance b (library());
+        std::vector<char> copy = saved;
+        b.dispatch (vst::setChunk, isProgram, (VstIntPtr) copy.size(), copy.data());
+        EXPECT_EQ (b.text (vst::getParamDisplay, vantoril::params::threshold), "-28.00 dB");
+        EXPECT_EQ (b.text (vst::getParamDisplay, vantoril::params::knee), "HARD KNEE");
+        for (int i = 0; i < 10; ++i)
+            EXPECT_NEAR (b.effect->getParameter (b.effect, i), a.effect->getParameter (a.effect, i), 1e-6f) << i;
+    }
+}
+
+TEST_F (VstHostTest, SpeakerArrangementsAndPins)
+{
+    VstInstance plugin (library());
+
+    VstPinProperties pin {};
+    for (int opcode : { (int) vst::getInputProperties, (int) vst::getOutputProperties })
+    {
+        EXPECT_EQ (plugin.dispatch (opcode, 0, 0, &pin), 1);
+        EXPECT_EQ (plugin.dispatch (opcode, 1, 0, &pin), 1);
+        EXPECT_EQ (plugin.dispatch (opcode, 2, 0, &pin), 0);
+    }
+
+    const std::pair<int, int> refused[] = { { 2, 1 }, { 1, 2 }, { 6, 6 }, { 0, 2 } };
+    for (const auto& [in, out] : refused)
+    {
+        SpeakerArrangement input (in), output (out);
+        EXPECT_EQ (plugin.dispatch (vst::setSpeakerArrangement, 0, (VstIntPtr) input.get(), output.get()), 0) << in << "/" << out;
+    }
+
+    SpeakerArrangement stereoIn (2), stereoOut (2);
+    EXPECT_EQ (plugin.dispatch (vst::setSpeakerArrangement, 0, (VstIntPtr) stereoIn.get(), stereoOut.get()), 1);
+    SpeakerArrangement monoIn (1), monoOut (1);
+    EXPECT_EQ (plugin.dispatch (vst::setSpeakerArrangement, 0, (VstIntPtr) monoIn.get(), monoOut.get()), 1);
+}
+
+namespace
+{
+// The signal path computed from the DSP core: default settings except those given.
+std::vector<float> expectedOutput (const std::vector<float>& input, double rate, float thresholdNormalised, float drive)
+{
+    using namespace vantoril;
+    CompressorChannel channel;
+    channel.setSampleRate (rate);
+    channel.setAttack (params::initialStoredValue (params::attack));
+    channel.setRelease (params::initialStoredValue (params::release));
+    channel.threshold = (double) params::toStored (params::threshold, thresholdNormalised);
+    channel.ratio = (double) params::initialStoredValue (params::ratio);
+    channel.softKnee = true;
+    const float scale = driveMakeupScale (drive);
+
+    std::vector<float> out;
+    for (float x : input)
+    {
+        const auto y = (float) channel.process (x, x);
+        const float d = applyDrive (y, drive, 0.5f, scale);
+        out.push_back (((d * 1.0f) * 1.0f) + ((1.0f - 1.0f) * x));
+    }
+    return out;
+}
+
+std::vector<float> testSignal (int channel, int length)
+{
+    std::vector<float> s ((size_t) length);
+    for (int k = 0; k < length; ++k)
+        s[(size_t) k] = (float) ((channel == 0 ? 0.8 : 0.3) * std::sin (0.013 * k * (channel + 1)) * std::exp (-0.0004 * (k % 3000)));
+    return s;
+}
+} // namespace
+
+TEST_F (VstHostTest, ProcessesStereoAndMonoExactly)
+{
+    for (int channels : { 2, 1 })
+    {
+        VstInstance plugin (library());
+        AEffect* e = plugin.effect;
+        if (channels == 1)
+        {
+            SpeakerArrangement in (1), out (1);
+            ASSERT_EQ (plugin.dispatch (vst::setSpeakerArrangement, 0, (VstIntPtr) in.get(), out.get()), 1);
+        }
+        e->setParameter (e, vantoril::params::threshold, 0.35f);
+        e->setParameter (e, vantoril::params::drive, 0.6f);
+        plugin.resume (48000.0f, 256);
+
+        constexpr int length = 256 * 40;
+        std::vector<std::vector<float>> input, output;
+        for (int ch = 0; ch < channels; ++ch)
+        {
+            input.push_back (testSignal (ch, length));
+            output.emplace_back ((size_t) length, 0.0f);
+        }
+
+        for (int start = 0; start < length; start += 256)
+        {
+            float* in[2] = {};
+            float* out[2] = {};
+            std::vector<std::vector<float>> blockIn;
+            for (int ch = 0; ch < channels; ++ch)
+            {
+                blockIn.emplace_back (input[(size_t) ch].begin() + start, input[(size_t) ch].begin() + start + 256);
+                in[ch] = blockIn.back().data();
+                out[ch] = output[(size_t) ch].data() + start;
+            }
+            e->processReplacing (e, in, out, 256);
+        }
+
+        for (int ch = 0; ch < channels; ++ch)
+        {
+            const auto expected = expectedOutput (input[(size_t) ch], 48000.0, 0.35f, 0.6f);
+            for (int k = 0; k < length; ++k)
+                ASSERT_EQ (output[(size_t) ch][(size_t) k], expected[(size_t) k]) << "channels " << channels << " ch " << ch << " k " << k;
+        }
+        plugin.suspend();
+    }
+}
