@@ -4,6 +4,7 @@
 #include "StateChunk.h"
 #include "VantorilParameter.h"
 #include "VantorilVersion.h"
+#include "editor/VantorilAudioProcessorEditor.h"
 
 #include <cmath>
 
@@ -406,6 +407,6 @@ void VantorilAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
 }
 
 //==============================================================================
-bool VantorilAudioProcessor::hasEditor() const { return false; }
+bool VantorilAudioProcessor::hasEditor() const { return true; }
 
-juce::AudioProcessorEditor* VantorilAudioProcessor::createEditor() { return nullptr; }
+juce::AudioProcessorEditor* VantorilAudioProcessor::createEditor() { return new VantorilAudioProcessorEditor (this); }

@@ -154,8 +154,10 @@ TEST (State, MissingOddAndOutOfRangeAttributes)
     auto after = textsOf (f.processor);
     EXPECT_EQ (after[params::ratio], "4.00:1");
     for (int i = 0; i < 10; ++i)
+    {
         if (i != params::ratio)
             EXPECT_EQ (after[(size_t) i], before[(size_t) i]) << i;
+    }
 
     // Attribute names are matched ignoring case; text that is no number reads as 0;
     // values outside [0, 1] are clamped; extra attributes and children are ignored.

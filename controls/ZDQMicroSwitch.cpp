@@ -1,0 +1,26 @@
+#include "ZDQMicroSwitch.h"
+
+#include "resources/Artwork.h"
+
+ZDQMicroSwitch::ZDQMicroSwitch() : juce::Button ({})
+{
+    offImage = vantoril::artwork::switchOff();
+    onImage = vantoril::artwork::switchOn();
+    setSize (32, 32);
+    setClickingTogglesState (true);
+}
+
+ZDQMicroSwitch::~ZDQMicroSwitch()
+{
+    offImage = {};
+    onImage = {};
+}
+
+void ZDQMicroSwitch::paintButton (juce::Graphics& g, bool, bool)
+{
+    const bool on = getToggleState();
+    g.setColour (juce::Colours::black);
+    const auto& image = on ? onImage : offImage;
+    // Always the fixed 32 x 32 square at the top left, whatever the size.
+    g.drawImage (image, 0, 0, 32, 32, 0, 0, image.getWidth(), image.getHeight(), false);
+}

@@ -1,0 +1,89 @@
+#include "ZDQVuMeter.h"
+
+#include "WidgetGeometry.h"
+#include "resources/Artwork.h"
+
+namespace geo = vantoril::geometry;
+
+ZDQVuMeter::ZDQVuMeter() : juce::Button ({})
+{
+    glassImage = vantoril::artwork::meterGlass();
+    faceImage = vantoril::artwork::meterFace();
+    setSize (300, 300);
+    level = 0.0f;
+    peakLevel = 0.0f;
+    peakFallStep = 0.0f;
+    peakHoldEnabled = true;
+    setBufferedToImage (false);
+}
+
+ZDQVuMeter::~ZDQVuMeter()
+{
+    glassImage = {};
+    faceImage = {};
+}
+
+void ZDQVuMeter::setLevel (float newLevel)
+{
+    // A NaN never compares equal, so it is always taken.
+    if (newLevel == level)
+        return;
+
+    level = newLevel;
+
+    if (peakHoldEnabled)
+    {
+        if (newLevel >= peakLevel)
+        {
+            peakLevel = newLevel;
+            peakFallStep = 1e-6f;
+            repaint();
+            return;
+        }
+
+        // The held peak falls by a step that grows 10 % per call.
+        const float fallen = peakLevel - peakFallStep;
+        peakLevel = newLevel > fallen ? newLevel : fallen;
+        peakFallStep *= 1.1f;
+    }
+
+    repaint();
+}
+
+void ZDQVuMeter::paintButton (juce::Graphics& g, bool, bool)
+{
+    const float px = geo::meterPivotX, py = geo::meterPivotY;
+
+    g.setColour (juce::Colours::black);
+    g.drawImageAt (faceImage, 0, 0);
+
+    const float theta = geo::meterAngle (level);
+
+    // Shadow: turned about the pivot, then moved 10 px down.
+    g.saveState();
+    g.addTransform (juce::AffineTransform::translation (0.0f, 10.0f));
+    g.addTransform (juce::AffineTransform::rotation (theta, px, py));
+    g.setOpacity (0.1f);
+    g.drawLine (px, py, px, py - geo::meterNeedleLength, 5.0f);
+    g.drawLine (px, py, px, py - geo::meterNeedleLength + 2.0f, 3.0f);
+    g.restoreState();
+
+    g.saveState();
+    g.addTransform (juce::AffineTransform::rotation (theta, px, py));
+    g.drawLine (px, py, px, py - geo::meterNeedleLength, 2.0f);
+    g.restoreState();
+
+    if (peakHoldEnabled)
+    {
+        const float thetaPeak = geo::meterAngle (peakLevel);
+        g.saveState();
+        // The colour test uses the unclamped peak.
+        const bool atFullScale = peakLevel >= 1.0f;
+        g.setColour (atFullScale ? juce::Colours::red : juce::Colours::darkred);
+        g.addTransform (juce::AffineTransform::rotation (thetaPeak, px, py));
+        g.drawLine (px, py, px, py - geo::meterPeakNeedleLength, atFullScale ? 3.0f : 1.0f);
+        g.restoreState();
+    }
+
+    g.drawImageAt (glassImage, 0, 0);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+// Moving-needle meter, 300 x 300: face, needle shadow, needle, an optional peak
+// needle with its own hold and accelerating fall, and the glass over them.
+class ZDQVuMeter : public juce::Button
+{
+public:
+    ZDQVuMeter();
+    ~ZDQVuMeter() override;
+
+    // Shows a new linear level (1.0 = the face's 0 dB mark); repaints only when
+    // the level changed.
+    void setLevel (float newLevel);
+
+    void paintButton (juce::Graphics& g, bool isMouseOver, bool isButtonDown) override;
+
+    float getLevel() const noexcept { return level; }
+    float getPeakLevel() const noexcept { return peakLevel; }
+    float getPeakFallStep() const noexcept { return peakFallStep; }
+
+private:
+    float level = 0.0f;
+    float peakLevel = 0.0f;
+    float peakFallStep = 0.0f;
+
+public:
+    // Whether the peak is tracked and the peak needle drawn.
+    bool peakHoldEnabled = true;
+
+private:
+    juce::Image glassImage;
+    juce::Image faceImage;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ZDQVuMeter)
+};
