@@ -63,7 +63,9 @@ TEST (State, RoundTripIntoNewProcessor)
     for (int i = 0; i < 10; ++i)
     {
         if (i == params::knee || i == params::bypass)
+        {
             EXPECT_EQ (b.processor.getParameter (i), a.processor.getParameter (i));
+        }
         else
             EXPECT_NEAR (b.processor.getParameter (i), a.processor.getParameter (i), 1e-6f) << i;
     }
@@ -156,7 +158,9 @@ TEST (State, MissingOddAndOutOfRangeAttributes)
     for (int i = 0; i < 10; ++i)
     {
         if (i != params::ratio)
+        {
             EXPECT_EQ (after[(size_t) i], before[(size_t) i]) << i;
+        }
     }
 
     // Attribute names are matched ignoring case; text that is no number reads as 0;

@@ -259,3 +259,13 @@ TEST_F (VstHostTest, ProcessesStereoAndMonoExactly)
         plugin.suspend();
     }
 }
+
+TEST_F (VstHostTest, EditorRectangle)
+{
+    VstInstance plugin (library());
+    ERect* rect = nullptr;
+    plugin.dispatch (vst::editGetRect, 0, 0, &rect);
+    ASSERT_NE (rect, nullptr);
+    EXPECT_EQ (rect->right - rect->left, 900);
+    EXPECT_EQ (rect->bottom - rect->top, 300);
+}

@@ -3,13 +3,86 @@
 // NAME=VALUE sets a parameter to a normalised value; --signal runs a loud test
 // signal through the processor first so the meter moves; --peak switches the
 // meter to the output peak display.
+//   vantoril-snapshot --widgets DIRECTORY
+// writes pictures of the single widgets: the knob at three values, both switch
+// positions and the meter with its peak needle.
 #include "editor/VantorilAudioProcessorEditor.h"
 #include "processor/VantorilAudioProcessor.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cstdio>
 
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter();
+
+namespace
+{
+bool writePng (const juce::Image& image, const juce::File& file)
+{
+    file.deleteFile();
+    juce::FileOutputStream stream (file);
+    juce::PNGImageFormat png;
+    if (! stream.openedOk() || ! png.writeImageToStream (image, stream))
+    {
+        std::fprintf (stderr, "cannot write %s\n", file.getFullPathName().toRawUTF8());
+        return false;
+    }
+    std::printf ("%s\n", file.getFullPathName().toRawUTF8());
+    return true;
+}
+
+// Draws components side by side on a piece of the panel's dark background.
+juce::Image row (std::initializer_list<juce::Component*> components, int gap, float scale)
+{
+    int width = gap, height = 0;
+    for (auto* c : components)
+    {
+        width += c->getWidth() + gap;
+        height = std::max (height, c->getHeight());
+    }
+    juce::Image image (juce::Image::ARGB, juce::roundToInt (width * scale), juce::roundToInt ((height + 2 * gap) * scale), true);
+    juce::Graphics g (image);
+    g.addTransform (juce::AffineTransform::scale (scale));
+    g.fillAll (juce::Colour (0xff2e3034));
+    int x = gap;
+    for (auto* c : components)
+    {
+        juce::Graphics::ScopedSaveState state (g);
+        g.setOrigin (x, gap);
+        c->paintEntireComponent (g, false);
+        x += c->getWidth() + gap;
+    }
+    return image;
+}
+
+int writeWidgets (const juce::File& dir)
+{
+    dir.createDirectory();
+    bool ok = true;
+
+    ZDQSlider3D k0 ("a"), k1 ("b"), k2 ("c");
+    float value = 0.0f;
+    for (auto* k : { &k0, &k1, &k2 })
+    {
+        k->setRange (0.0, 1.0, 0.0);
+        k->setValue (value, juce::dontSendNotification);
+        k->capOffsetX = 0.03f;
+        k->capOffsetY = 0.01f;
+        value += 0.5f;
+    }
+    ok &= writePng (row ({ &k0, &k1, &k2 }, 10, 1.0f), dir.getChildFile ("widget-knob.png"));
+
+    ZDQMicroSwitch off, on;
+    on.setToggleState (true, juce::dontSendNotification);
+    ok &= writePng (row ({ &off, &on }, 8, 4.0f), dir.getChildFile ("widget-switch.png"));
+
+    ZDQVuMeter meter;
+    meter.setLevel (1.0f);
+    meter.setLevel (0.45f);
+    ok &= writePng (row ({ &meter }, 10, 1.0f), dir.getChildFile ("widget-meter.png"));
+    return ok ? 0 : 1;
+}
+} // namespace
 
 int main (int argc, char** argv)
 {
@@ -19,6 +92,9 @@ int main (int argc, char** argv)
         return 2;
     }
     juce::ScopedJuceInitialiser_GUI gui;
+    if (juce::String (argv[1]) == "--widgets")
+        return argc == 3 ? writeWidgets (juce::File::getCurrentWorkingDirectory().getChildFile (argv[2])) : 2;
+
     std::unique_ptr<juce::AudioProcessor> owned (createPluginFilter());
     auto& processor = dynamic_cast<VantorilAudioProcessor&> (*owned);
 
@@ -74,15 +150,8 @@ int main (int argc, char** argv)
         panel->timerCallback (VantorilUI::meterTimerId);
 
     const auto image = editor->createComponentSnapshot (editor->getLocalBounds(), true, 1.0f);
-    juce::File file = juce::File::getCurrentWorkingDirectory().getChildFile (argv[1]);
-    file.deleteFile();
-    juce::FileOutputStream stream (file);
-    juce::PNGImageFormat png;
-    if (! stream.openedOk() || ! png.writeImageToStream (image, stream))
-    {
-        std::fprintf (stderr, "cannot write %s\n", argv[1]);
+    if (! writePng (image, juce::File::getCurrentWorkingDirectory().getChildFile (argv[1])))
         return 1;
-    }
     editor.reset();
     processor.editorBeingDeleted (nullptr);
     return 0;
