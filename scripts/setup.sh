@@ -22,6 +22,7 @@ elif ! dpkg -s $PACKAGES >/dev/null 2>&1; then
 fi
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
+export CCACHE_BASEDIR="$PWD"
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build
@@ -30,4 +31,5 @@ cmake --build build
 cmake -S . -B build-tsan -G Ninja -DVANTORIL_SANITIZE_THREAD=ON
 cmake --build build-tsan --target concurrency_tests
 
-./build/vantoril-demo
+# The main job: the built-in demo rendered through the compressor.
+./build/vantoril-render --demo out/demo
