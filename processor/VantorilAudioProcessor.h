@@ -31,6 +31,8 @@ public:
     bool producesMidi() const override { return false; }
     double getTailLengthSeconds() const override { return 0.0; }
     bool hasEditor() const override;
+    // Parameter 9 is the host's bypass too, so no format adds a bypass of its own.
+    juce::AudioProcessorParameter* getBypassParameter() const override { return parameterObjects[vantoril::params::bypass]; }
     juce::AudioProcessorEditor* createEditor() override;
     const juce::String getInputChannelName (int channelIndex) const override;
     const juce::String getOutputChannelName (int channelIndex) const override;

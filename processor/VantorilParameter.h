@@ -23,6 +23,13 @@ public:
     float getValueForText (const juce::String& text) const override;
     bool isAutomatable() const override { return true; }
     bool isMetaParameter() const override { return false; }
+    // Knee and bypass are switches: formats that know two-state parameters show them so.
+    bool isDiscrete() const override { return vantoril::params::isSwitch (parameterIndex); }
+    bool isBoolean() const override { return vantoril::params::isSwitch (parameterIndex); }
+    int getNumSteps() const override
+    {
+        return vantoril::params::isSwitch (parameterIndex) ? 2 : juce::AudioProcessor::getDefaultNumParameterSteps();
+    }
     juce::String getParameterID() const override { return vantoril::params::name (parameterIndex); }
 
 private:

@@ -9,7 +9,7 @@ PACKAGES="cmake ninja-build ccache g++ pkg-config git
   libfreetype-dev libfontconfig1-dev libasound2-dev libx11-dev libxrandr-dev
   libxinerama-dev libxcursor-dev libxext-dev libgl-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth imagemagick lv2-dev lilv-utils ardour"
+  xvfb xauth imagemagick lv2-dev lilv-utils ardour python3 dpkg-dev"
 
 if [ "$(id -u)" -eq 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
@@ -26,6 +26,7 @@ export CCACHE_BASEDIR="$PWD"
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build
+(cd build && cpack >/dev/null) # vantoril_1.4.0_amd64.deb
 
 # The concurrency test once more, built with ThreadSanitizer in its own tree.
 cmake -S . -B build-tsan -G Ninja -DVANTORIL_SANITIZE_THREAD=ON

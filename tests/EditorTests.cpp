@@ -152,7 +152,9 @@ TEST_F (EditorFixture, LayoutTable)
         EXPECT_EQ (row.component->getBounds(), juce::Rectangle<int> (row.bounds.x, row.bounds.y, row.bounds.width, row.bounds.height));
         EXPECT_TRUE (row.component->isVisible());
         if (auto* client = dynamic_cast<juce::SettableTooltipClient*> (row.component))
+        {
             EXPECT_EQ (client->getTooltip(), "");
+        }
 
         if (row.kind == label)
         {
