@@ -12,7 +12,9 @@ using namespace vantoril;
 
 //==============================================================================
 VantorilParameter::VantorilParameter (VantorilAudioProcessor& owner, int index)
-    : processor (owner), parameterIndex (index)
+    : juce::AudioProcessorParameterWithID (juce::ParameterID (params::name (index), 1), params::name (index)),
+      processor (owner),
+      parameterIndex (index)
 {
 }
 

@@ -8,8 +8,9 @@ class VantorilAudioProcessor;
 
 // One of the ten parameters as a framework parameter object. It keeps no value of
 // its own: every call forwards to the processor's index-based operations, so the
-// processor stays the only owner of parameter state.
-class VantorilParameter : public juce::HostedAudioProcessorParameter
+// processor stays the only owner of parameter state. The parameter's ID is its
+// name, which formats that address parameters by ID (VST3, LV2) use.
+class VantorilParameter : public juce::AudioProcessorParameterWithID
 {
 public:
     VantorilParameter (VantorilAudioProcessor& owner, int index);
@@ -30,7 +31,6 @@ public:
     {
         return vantoril::params::isSwitch (parameterIndex) ? 2 : juce::AudioProcessor::getDefaultNumParameterSteps();
     }
-    juce::String getParameterID() const override { return vantoril::params::name (parameterIndex); }
 
 private:
     VantorilAudioProcessor& processor;
