@@ -8,7 +8,7 @@
 // program count of the AEffect the client builds and answers effCanDo itself.
 // Every other dispatcher call goes to the client unchanged.
 #define FST_DONT_DEPRECATE_UNKNOWN 1
-#include <pluginterfaces/fst/aeffectx.h>
+#include <pluginterfaces/vst2.x/aeffectx.h>
 
 #include <atomic>
 #include <cstring>

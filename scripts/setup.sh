@@ -32,5 +32,10 @@ cmake --build build
 cmake -S . -B build-tsan -G Ninja -DVANTORIL_SANITIZE_THREAD=ON
 cmake --build build-tsan --target concurrency_tests
 
+# The Windows library, cross-compiled (set VANTORIL_SKIP_WINDOWS=1 to leave it out).
+if [ -z "${VANTORIL_SKIP_WINDOWS:-}" ]; then
+    ./scripts/build-windows.sh
+fi
+
 # The main job: the built-in demo rendered through the compressor.
 ./build/vantoril-render --demo out/demo
