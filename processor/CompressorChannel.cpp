@@ -60,7 +60,13 @@ double CompressorChannel::computeGainReduction (double levelDb) const noexcept
     if (! (levelDb > floorDb))
         return 0.0;
 
-    const double thresholdDb = toDecibelsWithFloor (threshold.load (std::memory_order_relaxed));
+    const double currentThreshold = threshold.load (std::memory_order_relaxed);
+    if (currentThreshold != cachedThreshold)
+    {
+        cachedThreshold = currentThreshold;
+        cachedThresholdDb = toDecibelsWithFloor (currentThreshold);
+    }
+    const double thresholdDb = cachedThresholdDb;
     return -((std::log (std::exp ((levelDb - thresholdDb) * k) + 1.0) / k)
              * ratio.load (std::memory_order_relaxed));
 }

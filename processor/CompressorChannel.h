@@ -67,6 +67,11 @@ private:
     RmsDetector levelDetector;
     RmsDetector gainDetector;
     double smoothedReductionDb = 0.0;
+
+    // The threshold in dB is a pure function of the threshold: computed again
+    // only when the threshold changes (audio thread only).
+    mutable double cachedThreshold = -1.0;
+    mutable double cachedThresholdDb = -100.0;
 };
 
 } // namespace vantoril

@@ -1,0 +1,87 @@
+// Cost of VantorilAudioProcessor::processBlock, per stereo frame, for the rates
+// and block sizes hosts use; plus how many stereo instances one core runs in
+// real time. A program, not a test: CI only runs it briefly.
+#include "processor/VantorilAudioProcessor.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+
+juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter();
+
+namespace
+{
+enum Mode
+{
+    lowCutOff,
+    lowCutOn,
+    bypassed
+};
+
+void processBlockCost (benchmark::State& state)
+{
+    const double rate = (double) state.range (0);
+    const int block = (int) state.range (1);
+    const auto mode = (Mode) state.range (2);
+
+    std::unique_ptr<juce::AudioProcessor> owned (createPluginFilter());
+    auto& p = dynamic_cast<VantorilAudioProcessor&> (*owned);
+    // Compression clearly active: about -24 dB, 4:1, 10 ms / 100 ms.
+    p.setParameter (vantoril::params::threshold, 0.4f);
+    p.setParameter (vantoril::params::ratio, 0.75f);
+    p.setParameter (vantoril::params::attack, 0.464f);
+    p.setParameter (vantoril::params::release, 0.271f);
+    p.setParameter (vantoril::params::lowCut, mode == lowCutOn ? 0.3f : 0.0f);
+    p.setParameter (vantoril::params::bypass, mode == bypassed ? 1.0f : 0.0f);
+    p.setPlayConfigDetails (2, 2, rate, block);
+    p.prepareToPlay (rate, block);
+
+    // One second of program-like material, played in a loop.
+    const int length = (int) rate;
+    juce::AudioBuffer<float> material (2, length);
+    std::mt19937 random (7);
+    std::normal_distribution<float> noise (0.0f, 0.1f);
+    for (int k = 0; k < length; ++k)
+    {
+        const double t = k / rate;
+        const float beat = (float) std::exp (-std::fmod (t, 0.25) * 12.0);
+        for (int ch = 0; ch < 2; ++ch)
+            material.setSample (ch, k, beat * (0.6f * (float) std::sin (6.2831853 * 80.0 * t) + noise (random)));
+    }
+
+    // Blocks are processed in place in a scratch copy, which is refreshed (with
+    // the clock stopped) once it has been used up.
+    juce::AudioBuffer<float> scratch (material);
+    juce::AudioBuffer<float> buffer;
+    juce::MidiBuffer midi;
+    int position = 0;
+    for (auto _ : state)
+    {
+        if (position + block > length)
+        {
+            state.PauseTiming();
+            scratch.makeCopyOf (material, true);
+            position = 0;
+            state.ResumeTiming();
+        }
+        float* channels[2] = { scratch.getWritePointer (0, position), scratch.getWritePointer (1, position) };
+        buffer.setDataToReferTo (channels, 2, block);
+        p.processBlock (buffer, midi);
+        benchmark::DoNotOptimize (channels[0][0]);
+        position += block;
+    }
+
+    const double frames = (double) state.iterations() * block;
+    state.counters["ns_per_frame"] = benchmark::Counter (frames * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["instances_per_core"] = benchmark::Counter (frames / rate, benchmark::Counter::kIsRate);
+}
+} // namespace
+
+BENCHMARK (processBlockCost)
+    ->ArgNames ({ "rate", "block", "mode" })
+    ->ArgsProduct ({ { 44100, 48000, 96000 }, { 32, 64, 512, 4096 }, { lowCutOff, lowCutOn, bypassed } })
+    ->Unit (benchmark::kMicrosecond);
+
+BENCHMARK_MAIN();
