@@ -9,13 +9,18 @@ PACKAGES="cmake ninja-build ccache g++ pkg-config git
   libfreetype-dev libfontconfig1-dev libasound2-dev libx11-dev libxrandr-dev
   libxinerama-dev libxcursor-dev libxext-dev libgl-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth imagemagick lv2-dev lilv-utils ardour python3 dpkg-dev"
+  xvfb xauth imagemagick lv2-dev lilv-utils ardour python3 dpkg-dev locales"
 
 if [ "$(id -u)" -eq 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     # shellcheck disable=SC2086
     apt-get install -y -qq --no-install-recommends $PACKAGES >/dev/null
+    # A locale with a decimal comma, for the test that state chunks ignore the host's locale.
+    if ! locale -a 2>/dev/null | grep -qi '^de_DE.utf8$'; then
+        sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+        locale-gen >/dev/null
+    fi
 elif ! dpkg -s $PACKAGES >/dev/null 2>&1; then
     echo "setup: run as root to install: $PACKAGES" >&2
     exit 1
