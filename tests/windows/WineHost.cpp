@@ -1,6 +1,7 @@
 // A Windows console host for Vantoril.dll, run under Wine: checks what a VST 2.4
 // host sees and renders a float WAV through the plug-in.
 //   vantoril-wine-host Vantoril.dll IN.wav OUT.wav V0 ... V9
+//   vantoril-wine-host Vantoril.dll --screenshot EDITOR.bmp
 #define FST_DONT_DEPRECATE_UNKNOWN 1
 #include <pluginterfaces/vst2.x/aeffectx.h>
 
@@ -98,6 +99,74 @@ bool writeFloatWav (const char* path, const Wav& wav)
     return std::fclose (f) == 0;
 }
 
+// Opens the editor in a window of ours, lets it paint, and saves the window's
+// picture as a BMP file.
+int screenshot (AEffect* e, const char* path)
+{
+    WNDCLASSA windowClass {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA (nullptr);
+    windowClass.lpszClassName = "VantorilHostWindow";
+    RegisterClassA (&windowClass);
+    RECT frame { 0, 0, 900, 300 };
+    AdjustWindowRect (&frame, WS_OVERLAPPEDWINDOW, FALSE);
+    HWND window = CreateWindowA ("VantorilHostWindow", "Vantoril", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, frame.right - frame.left,
+                                 frame.bottom - frame.top, nullptr, nullptr, windowClass.hInstance, nullptr);
+    e->dispatcher (e, vst::mainsChanged, 0, 1, nullptr, 0.0f);
+    e->dispatcher (e, 14 /* effEditOpen */, 0, 0, window, 0.0f);
+    const auto until = GetTickCount() + 4000;
+    SetTimer (window, 1, 20, nullptr);
+    while (GetTickCount() < until)
+    {
+        MSG message;
+        if (GetMessageA (&message, nullptr, 0, 0) > 0)
+        {
+            TranslateMessage (&message);
+            DispatchMessageA (&message);
+        }
+        e->dispatcher (e, 19 /* effEditIdle */, 0, 0, nullptr, 0.0f);
+    }
+
+    KillTimer (window, 1);
+    RECT client;
+    GetClientRect (window, &client);
+    const int width = client.right, height = client.bottom;
+    // From the screen, so that the editor's own child window is included as it is now.
+    POINT origin { 0, 0 };
+    ClientToScreen (window, &origin);
+    HDC windowDc = GetDC (nullptr);
+    HDC memoryDc = CreateCompatibleDC (windowDc);
+    HBITMAP bitmap = CreateCompatibleBitmap (windowDc, width, height);
+    SelectObject (memoryDc, bitmap);
+    BitBlt (memoryDc, 0, 0, width, height, windowDc, origin.x, origin.y, SRCCOPY);
+
+    BITMAPINFOHEADER info {};
+    info.biSize = sizeof (info);
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    const int stride = (width * 3 + 3) & ~3;
+    std::vector<unsigned char> pixels ((size_t) (stride * height));
+    GetDIBits (memoryDc, bitmap, 0, (UINT) height, pixels.data(), reinterpret_cast<BITMAPINFO*> (&info), DIB_RGB_COLORS);
+    BITMAPFILEHEADER header {};
+    header.bfType = 0x4d42;
+    header.bfOffBits = sizeof (header) + sizeof (info);
+    header.bfSize = header.bfOffBits + (DWORD) pixels.size();
+    FILE* f = std::fopen (path, "wb");
+    const bool written = f != nullptr && std::fwrite (&header, sizeof (header), 1, f) == 1 && std::fwrite (&info, sizeof (info), 1, f) == 1
+                         && std::fwrite (pixels.data(), 1, pixels.size(), f) == pixels.size();
+    if (f != nullptr)
+        std::fclose (f);
+
+    e->dispatcher (e, 15 /* effEditClose */, 0, 0, nullptr, 0.0f);
+    e->dispatcher (e, vst::mainsChanged, 0, 0, nullptr, 0.0f);
+    e->dispatcher (e, vst::close, 0, 0, nullptr, 0.0f);
+    DestroyWindow (window);
+    std::printf (written ? "editor picture %dx%d written\n" : "cannot write the editor picture\n", width, height);
+    return written ? 0 : 1;
+}
+
 std::string text (AEffect* e, int opcode, int index = 0)
 {
     char buffer[256] = {};
@@ -108,6 +177,17 @@ std::string text (AEffect* e, int opcode, int index = 0)
 
 int main (int argc, char** argv)
 {
+    if (argc == 4 && std::strcmp (argv[2], "--screenshot") == 0)
+    {
+        HMODULE library = LoadLibraryA (argv[1]);
+        using Entry = AEffect* (*) (audioMasterCallback);
+        const auto entry = library != nullptr ? reinterpret_cast<Entry> (reinterpret_cast<void*> (GetProcAddress (library, "VSTPluginMain"))) : nullptr;
+        AEffect* e = entry != nullptr ? entry (hostCallback) : nullptr;
+        if (e == nullptr)
+            return 1;
+        e->dispatcher (e, vst::open, 0, 0, nullptr, 0.0f);
+        return screenshot (e, argv[3]);
+    }
     if (argc != 14)
     {
         std::printf ("usage: %s Vantoril.dll IN.wav OUT.wav V0 ... V9\n", argv[0]);
