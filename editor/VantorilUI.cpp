@@ -229,16 +229,24 @@ void VantorilUI::timerCallback (int timerId)
         meter->setLevel (showGainReduction ? processor->getGainMeterValue() : processor->getPeakMeterValue());
 }
 
+std::array<VantorilUI::KnobBinding, 8> VantorilUI::knobBindings() const noexcept
+{
+    // In the order the refresh visits them.
+    return { { { attackKnob.get(), attackText.get(), params::attack },
+               { releaseKnob.get(), releaseText.get(), params::release },
+               { thresholdKnob.get(), thresholdText.get(), params::threshold },
+               { lowCutKnob.get(), lowCutText.get(), params::lowCut },
+               { ratioKnob.get(), ratioText.get(), params::ratio },
+               { driveKnob.get(), driveText.get(), params::drive },
+               { levelKnob.get(), levelText.get(), params::level },
+               { mixKnob.get(), mixText.get(), params::mix } } };
+}
+
 int VantorilUI::parameterIndexOf (const juce::Slider* slider) const noexcept
 {
-    if (slider == attackKnob.get())    return params::attack;
-    if (slider == releaseKnob.get())   return params::release;
-    if (slider == thresholdKnob.get()) return params::threshold;
-    if (slider == ratioKnob.get())     return params::ratio;
-    if (slider == lowCutKnob.get())    return params::lowCut;
-    if (slider == driveKnob.get())     return params::drive;
-    if (slider == levelKnob.get())     return params::level;
-    if (slider == mixKnob.get())       return params::mix;
+    for (const auto& binding : knobBindings())
+        if (binding.knob == slider)
+            return binding.index;
     return -1;
 }
 
@@ -287,22 +295,13 @@ void VantorilUI::buttonClicked (juce::Button* button)
 
 void VantorilUI::refreshFromProcessor()
 {
-    const std::pair<ZDQSlider3D*, int> knobs[] = {
-        { attackKnob.get(), params::attack }, { releaseKnob.get(), params::release }, { thresholdKnob.get(), params::threshold },
-        { lowCutKnob.get(), params::lowCut }, { ratioKnob.get(), params::ratio },     { driveKnob.get(), params::drive },
-        { levelKnob.get(), params::level },   { mixKnob.get(), params::mix },
-    };
-    for (const auto& [knob, index] : knobs)
-        knob->setValue (processor->getParameter (index), juce::dontSendNotification);
+    const auto bindings = knobBindings();
+    for (const auto& binding : bindings)
+        binding.knob->setValue (processor->getParameter (binding.index), juce::dontSendNotification);
 
     bypassButton->setAlpha (1.0f - processor->getParameter (params::bypass));
     kneeSwitch->setToggleState (processor->getParameter (params::knee) > 0.5f, juce::dontSendNotification);
 
-    const std::pair<juce::Label*, int> texts[] = {
-        { attackText.get(), params::attack }, { releaseText.get(), params::release }, { thresholdText.get(), params::threshold },
-        { lowCutText.get(), params::lowCut }, { ratioText.get(), params::ratio },     { driveText.get(), params::drive },
-        { levelText.get(), params::level },   { mixText.get(), params::mix },
-    };
-    for (const auto& [label, index] : texts)
-        label->setText (processor->getParameterText (index), juce::dontSendNotification);
+    for (const auto& binding : bindings)
+        binding.readout->setText (processor->getParameterText (binding.index), juce::dontSendNotification);
 }

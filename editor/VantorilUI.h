@@ -6,6 +6,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <array>
 #include <memory>
 
 class VantorilAudioProcessor;
@@ -42,6 +43,15 @@ public:
     bool isShowingGainReduction() const noexcept { return showGainReduction; }
 
 private:
+    // A knob, its value read-out and the parameter both show.
+    struct KnobBinding
+    {
+        ZDQSlider3D* knob;
+        juce::Label* readout;
+        int index;
+    };
+    std::array<KnobBinding, 8> knobBindings() const noexcept;
+
     void refreshFromProcessor();
     int parameterIndexOf (const juce::Slider* slider) const noexcept;
 

@@ -27,11 +27,6 @@ float VantorilParameter::getDefaultValue() const
     return params::toNormalised (parameterIndex, params::initialStoredValue (parameterIndex));
 }
 
-juce::String VantorilParameter::getName (int maximumStringLength) const
-{
-    return juce::String (params::name (parameterIndex)).substring (0, maximumStringLength);
-}
-
 juce::String VantorilParameter::getText (float normalisedValue, int maximumStringLength) const
 {
     // The current value shows the processor's own text; any other value the

@@ -18,8 +18,6 @@ public:
     float getValue() const override;
     void setValue (float newValue) override;
     float getDefaultValue() const override;
-    juce::String getName (int maximumStringLength) const override;
-    juce::String getLabel() const override { return {}; }
     juce::String getText (float normalisedValue, int maximumStringLength) const override;
     float getValueForText (const juce::String& text) const override;
     bool isAutomatable() const override { return true; }

@@ -36,6 +36,12 @@ struct HostRecorder : juce::AudioProcessorListener
 
 std::ostream& operator<< (std::ostream& os, const HostRecorder::Event& e) { return os << e.kind << e.index << "=" << e.value; }
 
+// What one user change looks like to the host: gesture begin, the value, gesture end.
+std::vector<HostRecorder::Event> gesture (int index, float value)
+{
+    return { { 'b', index, 0.0f }, { 'v', index, value }, { 'e', index, 0.0f } };
+}
+
 struct EditorFixture : ::testing::Test
 {
     juce::ScopedJuceInitialiser_GUI gui;
@@ -235,13 +241,11 @@ TEST_F (EditorFixture, KnobGesturesReachTheHost)
     // A double-click resets to the knob's value: attack 0.3, mix 1.0.
     host.events.clear();
     knob.mouseDoubleClick (mouseEvent (knob, { 45.0f, 45.0f }, 2));
-    const std::vector<HostRecorder::Event> attackReset { { 'b', 0, 0.0f }, { 'v', 0, 0.3f }, { 'e', 0, 0.0f } };
-    EXPECT_EQ (host.events, attackReset);
+    EXPECT_EQ (host.events, gesture (0, 0.3f));
     host.events.clear();
     panel->mixKnob->setValue (0.2, juce::dontSendNotification);
     panel->mixKnob->mouseDoubleClick (mouseEvent (*panel->mixKnob, { 24.0f, 24.0f }, 2));
-    const std::vector<HostRecorder::Event> mixReset { { 'b', 8, 0.0f }, { 'v', 8, 1.0f }, { 'e', 8, 0.0f } };
-    EXPECT_EQ (host.events, mixReset);
+    EXPECT_EQ (host.events, gesture (8, 1.0f));
 
     // Every knob writes its own parameter.
     const std::pair<ZDQSlider3D*, int> knobs[] = {
@@ -281,8 +285,7 @@ TEST_F (EditorFixture, SwitchesAndBypassButton)
     ASSERT_EQ (processor.getParameter (params::knee), 1.0f);
     panel->kneeSwitch->triggerClick();
     runMessageLoop (10);
-    const std::vector<HostRecorder::Event> knee { { 'b', 4, 0.0f }, { 'v', 4, 0.0f }, { 'e', 4, 0.0f } };
-    EXPECT_EQ (host.events, knee);
+    EXPECT_EQ (host.events, gesture (4, 0.0f));
     EXPECT_FALSE (panel->kneeSwitch->getToggleState());
     panel->timerCallback (VantorilUI::refreshTimerId);
     EXPECT_FALSE (panel->kneeSwitch->getToggleState());
@@ -292,15 +295,13 @@ TEST_F (EditorFixture, SwitchesAndBypassButton)
     host.events.clear();
     panel->bypassButton->triggerClick();
     runMessageLoop (10);
-    const std::vector<HostRecorder::Event> bypassOn { { 'b', 9, 0.0f }, { 'v', 9, 1.0f }, { 'e', 9, 0.0f } };
-    EXPECT_EQ (host.events, bypassOn);
+    EXPECT_EQ (host.events, gesture (9, 1.0f));
     panel->timerCallback (VantorilUI::refreshTimerId);
     EXPECT_EQ (panel->bypassButton->getAlpha(), 0.0f);
     host.events.clear();
     panel->bypassButton->triggerClick();
     runMessageLoop (10);
-    const std::vector<HostRecorder::Event> bypassOff { { 'b', 9, 0.0f }, { 'v', 9, 0.0f }, { 'e', 9, 0.0f } };
-    EXPECT_EQ (host.events, bypassOff);
+    EXPECT_EQ (host.events, gesture (9, 0.0f));
     panel->timerCallback (VantorilUI::refreshTimerId);
     EXPECT_EQ (panel->bypassButton->getAlpha(), 1.0f);
 }

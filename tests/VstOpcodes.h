@@ -43,3 +43,23 @@ enum HostOpcode
 constexpr int speakerArrMono = 0;
 constexpr int speakerArrStereo = 1;
 } // namespace vst
+
+namespace vst
+{
+// The capability replies hosts must get, by exact string comparison; near misses
+// and unknown queries get 0.
+struct CanDoCase
+{
+    const char* query;
+    long long reply;
+};
+
+inline constexpr CanDoCase expectedCanDoReplies[] = {
+    { "receiveVstEvents", -1 },    { "receiveVstMidiEvent", -1 },  { "receiveVstMidiEvents", -1 },
+    { "sendVstEvents", -1 },       { "sendVstMidiEvent", -1 },     { "sendVstMidiEvents", -1 },
+    { "receiveVstTimeInfo", 1 },   { "conformsToWindowRules", 1 }, { "openCloseAnyThread", -1 },
+    { "bypass", 0 },               { "supportsViewDpiScaling", 0 }, { "MPE", 0 },
+    { "receiveVstTimeInfo ", 0 },  { "ReceiveVstTimeInfo", 0 },    { "", 0 },
+    { "offline", 0 },
+};
+} // namespace vst

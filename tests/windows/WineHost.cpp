@@ -234,12 +234,7 @@ int main (int argc, char** argv)
         check (text (e, vst::getParamName, i) == vantoril::params::name (i), std::string ("parameter name ") + vantoril::params::name (i));
     check (text (e, vst::getParamDisplay, vantoril::params::release) == "301 ms", "release text");
 
-    const std::pair<const char*, VstIntPtr> replies[] = {
-        { "receiveVstEvents", -1 },  { "receiveVstMidiEvent", -1 },  { "receiveVstMidiEvents", -1 }, { "sendVstEvents", -1 },
-        { "sendVstMidiEvent", -1 },  { "sendVstMidiEvents", -1 },    { "receiveVstTimeInfo", 1 },    { "conformsToWindowRules", 1 },
-        { "openCloseAnyThread", -1 }, { "bypass", 0 },              { "supportsViewDpiScaling", 0 }, { "offline", 0 },
-    };
-    for (const auto& [query, reply] : replies)
+    for (const auto& [query, reply] : vst::expectedCanDoReplies)
         check (e->dispatcher (e, vst::canDo, 0, 0, const_cast<char*> (query), 0.0f) == reply, std::string ("canDo ") + query);
 
     Wav in, out;
