@@ -68,10 +68,11 @@ for kind in ${FORMATS:-LXVST VST3 LV2}; do
             timeout 120 ardour7-lua "$here/make_session.lua" >"$work/lua-$kind.log" 2>&1
         grep -q "session ready" "$work/lua-$kind.log" || continue
         python3 "$here/add_region.py" "$work/s-$kind" s "$work/in.wav" || continue
-        timeout 300 ardour7-export -s 48000 -b float -o "$out" "$work/s-$kind" s >"$work/export-$kind.log" 2>&1
-        [ -s "$out" ] && break
+        timeout 90 ardour7-export -s 48000 -b float -o "$out" "$work/s-$kind" s >"$work/export-$kind.log" 2>&1
+        # A hung export can leave a header without samples: only a complete file counts.
+        [ -f "$out" ] && [ "$(stat -c %s "$out")" -ge "$(stat -c %s "$work/in.wav")" ] && break
     done
-    if [ ! -s "$out" ]; then
+    if [ ! -f "$out" ] || [ "$(stat -c %s "$out")" -lt "$(stat -c %s "$work/in.wav")" ]; then
         echo "FAIL: $kind: no export after three tries"
         tail -n 5 "$work/lua-$kind.log" "$work/export-$kind.log" 2>/dev/null
         status=1
