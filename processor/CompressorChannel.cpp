@@ -53,6 +53,48 @@ void CompressorChannel::setRelease (double seconds) noexcept
                               std::memory_order_relaxed);
 }
 
+double CompressorChannel::currentThresholdDb() const noexcept
+{
+    const double currentThreshold = threshold.load (std::memory_order_relaxed);
+    if (currentThreshold != cachedThreshold)
+    {
+        cachedThreshold = currentThreshold;
+        cachedThresholdDb = toDecibelsWithFloor (currentThreshold);
+    }
+    return cachedThresholdDb;
+}
+
+CompressorChannel::BlockState CompressorChannel::beginBlock() noexcept
+{
+    BlockState s;
+    s.levelValue = levelDetector.getValue();
+    s.levelCoefficient = levelDetector.getCoefficient();
+    s.gainValue = gainDetector.getValue();
+    s.gainCoefficient = gainDetector.getCoefficient();
+    s.smoothedReductionDb = smoothedReductionDb;
+    s.releaseSlowdown = releaseSlowdown;
+    s.releaseSlowdownStep = releaseSlowdownStep;
+    s.releaseSlowdownLimit = releaseSlowdownLimit;
+    s.heavyReduction = heavyReduction;
+    s.gain = gain;
+    s.attack = attackCoefficient.load (std::memory_order_relaxed);
+    s.release = releaseCoefficient.load (std::memory_order_relaxed);
+    s.ratio = ratio.load (std::memory_order_relaxed);
+    s.knee = softKnee.load (std::memory_order_relaxed) ? 0.3 : 0.7;
+    s.thresholdDb = currentThresholdDb();
+    return s;
+}
+
+void CompressorChannel::endBlock (const BlockState& s) noexcept
+{
+    levelDetector.setValue (s.levelValue);
+    gainDetector.setValue (s.gainValue);
+    smoothedReductionDb = s.smoothedReductionDb;
+    releaseSlowdown = s.releaseSlowdown;
+    heavyReduction = s.heavyReduction;
+    gain = s.gain;
+}
+
 double CompressorChannel::computeGainReduction (double levelDb) const noexcept
 {
     const double k = softKnee.load (std::memory_order_relaxed) ? 0.3 : 0.7;
@@ -60,13 +102,7 @@ double CompressorChannel::computeGainReduction (double levelDb) const noexcept
     if (! (levelDb > floorDb))
         return 0.0;
 
-    const double currentThreshold = threshold.load (std::memory_order_relaxed);
-    if (currentThreshold != cachedThreshold)
-    {
-        cachedThreshold = currentThreshold;
-        cachedThresholdDb = toDecibelsWithFloor (currentThreshold);
-    }
-    const double thresholdDb = cachedThresholdDb;
+    const double thresholdDb = currentThresholdDb();
     return -((std::log (std::exp ((levelDb - thresholdDb) * k) + 1.0) / k)
              * ratio.load (std::memory_order_relaxed));
 }

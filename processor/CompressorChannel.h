@@ -48,12 +48,29 @@ public:
     double getReleaseCoefficient() const noexcept { return releaseCoefficient.load (std::memory_order_relaxed); }
     double getLevelDetectorValue() const noexcept { return levelDetector.getValue(); }
 
+    // Signal state and the settings of one block, as the block kernel works on
+    // them: taken at the start of a block and put back at its end.
+    struct BlockState
+    {
+        double levelValue, levelCoefficient;
+        double gainValue, gainCoefficient;
+        double smoothedReductionDb, releaseSlowdown, releaseSlowdownStep, releaseSlowdownLimit;
+        bool heavyReduction;
+        double gain;
+        double attack, release, ratio, knee, thresholdDb;
+    };
+    // Reads the settings once for the block and the current signal state.
+    BlockState beginBlock() noexcept;
+    // Stores the signal state a block left behind.
+    void endBlock (const BlockState& state) noexcept;
+
     // Brings non-finite signal state back to the starting values. Only a
     // non-finite side-chain sample could cause such state; the processor filters
     // those out, so this is a second line of defence.
     void recoverFromNonFiniteState() noexcept;
 
 private:
+    double currentThresholdDb() const noexcept;
     static double weightForTime (double sampleRate, double seconds) noexcept;
 
     double gain = 1.0;

@@ -37,6 +37,9 @@ public:
     double getValue() const noexcept { return value; }
     double getCoefficient() const noexcept { return coefficient; }
 
+    // Sets the estimate (restoring state kept elsewhere during a block).
+    void setValue (double newValue) noexcept { value = newValue; }
+
     // Puts the estimate back to its starting value (used only to recover from
     // non-finite state, which ordinary input can never produce).
     void resetValue() noexcept { value = initialValue; }

@@ -282,7 +282,7 @@ void VantorilAudioProcessor::resizeBanks (int numChannels)
     while (compressorChannels.size() < numChannels)
         compressorChannels.add (new CompressorChannel());
     while (lowCutFilters.size() < numChannels)
-        lowCutFilters.add (new juce::IIRFilter());
+        lowCutFilters.add (new LowCutFilter());
     while (outputPeaks.size() < numChannels)
         outputPeaks.add (0.0f);
 }
@@ -335,6 +335,26 @@ void VantorilAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
 
     const float makeupScale = driveMakeupScale (driveAmount.load (std::memory_order_relaxed));
 
+    // The kernel handles one or two channels, the layouts this processor accepts.
+    const auto kernel = blockKernel.load (std::memory_order_relaxed);
+    if (kernel != nullptr && numProcessed >= 1 && numProcessed <= 2)
+        processWithKernel (kernel, buffer, numProcessed, makeupScale);
+    else
+        processPerSample (buffer, numProcessed, makeupScale);
+
+    for (int j = getTotalNumInputChannels(); j < juce::jmin (getTotalNumOutputChannels(), buffer.getNumChannels()); ++j)
+        buffer.clear (j, 0, numSamples);
+
+    publishMeters();
+}
+
+// The straightforward path: every sample through the channel's own step
+// function, parameters read anew for every sample. It is the reference the
+// block kernels are measured against.
+void VantorilAudioProcessor::processPerSample (juce::AudioBuffer<float>& buffer, int numProcessed, float makeupScale)
+{
+    const int numSamples = buffer.getNumSamples();
+
     // Grow the side chain only for a block longer than announced.
     if (sideChain.getNumChannels() < numProcessed || sideChain.getNumSamples() < numSamples)
         sideChain.setSize (juce::jmax (sideChain.getNumChannels(), numProcessed),
@@ -343,8 +363,6 @@ void VantorilAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
     // The whole side chain is copied before any channel is processed.
     for (int ch = 0; ch < numProcessed; ++ch)
         sideChain.copyFrom (ch, 0, buffer, ch, 0, numSamples);
-
-    const float peakFall = static_cast<float> (50.0 / currentSampleRate.load (std::memory_order_relaxed));
 
     for (int ch = 0; ch < numProcessed; ++ch)
     {
@@ -391,16 +409,53 @@ void VantorilAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
             filter.reset();
         channel.recoverFromNonFiniteState();
 
-        const float old = outputPeaks.getUnchecked (ch);
-        const float magnitude = buffer.getMagnitude (ch, 0, numSamples);
-        const float falling = old - peakFall;
-        outputPeaks.setUnchecked (ch, magnitude > falling ? magnitude : falling);
+        updateOutputPeak (ch, buffer.getMagnitude (ch, 0, numSamples));
+    }
+}
+
+// The block path: the same signal path, both channels at once and vectorised;
+// drive, level and mix are read once per block.
+void VantorilAudioProcessor::processWithKernel (vantoril::BlockKernel kernel, juce::AudioBuffer<float>& buffer,
+                                                int numProcessed, float makeupScale) noexcept
+{
+    const bool lowCutOn = lowCutAmount.load (std::memory_order_relaxed) > 1e-5f;
+    vantoril::LowCutState lowCuts[2];
+    vantoril::KernelChannel channels[2];
+
+    for (int ch = 0; ch < numProcessed; ++ch)
+    {
+        lowCuts[ch] = lowCutFilters.getUnchecked (ch)->takeState (lowCutOn);
+        channels[ch].compressor = compressorChannels.getUnchecked (ch);
+        channels[ch].lowCut = &lowCuts[ch];
+        channels[ch].samples = buffer.getWritePointer (ch);
     }
 
-    for (int j = getTotalNumInputChannels(); j < juce::jmin (getTotalNumOutputChannels(), buffer.getNumChannels()); ++j)
-        buffer.clear (j, 0, numSamples);
+    vantoril::BlockSettings settings;
+    settings.driveAmount = driveAmount.load (std::memory_order_relaxed);
+    settings.makeupScale = makeupScale;
+    settings.levelGain = levelGain.load (std::memory_order_relaxed);
+    settings.mixAmount = mixAmount.load (std::memory_order_relaxed);
 
-    publishMeters();
+    kernel (channels, numProcessed, buffer.getNumSamples(), settings);
+
+    for (int ch = 0; ch < numProcessed; ++ch)
+    {
+        auto& filter = *lowCutFilters.getUnchecked (ch);
+        if (lowCuts[ch].overflowed)
+            filter.reset();
+        else if (lowCuts[ch].run)
+            filter.storeHistory (lowCuts[ch]);
+        compressorChannels.getUnchecked (ch)->recoverFromNonFiniteState();
+        updateOutputPeak (ch, channels[ch].magnitude);
+    }
+}
+
+// The peak holds the block's largest output magnitude or falls linearly.
+void VantorilAudioProcessor::updateOutputPeak (int channel, float magnitude) noexcept
+{
+    const float peakFall = static_cast<float> (50.0 / currentSampleRate.load (std::memory_order_relaxed));
+    const float falling = outputPeaks.getUnchecked (channel) - peakFall;
+    outputPeaks.setUnchecked (channel, magnitude > falling ? magnitude : falling);
 }
 
 //==============================================================================

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "BlockKernel.h"
 #include "CompressorChannel.h"
+#include "LowCutFilter.h"
 #include "ParameterMapping.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -91,7 +93,17 @@ public:
     // only valid below Nyquist, so settings above it are held just under it.
     static double lowCutDesignFrequency (float amount, double sampleRate) noexcept;
 
+    // The block kernel processBlock uses: the fastest one the processor runs by
+    // default, nullptr for the per-sample path. Change it only while no block
+    // is being processed (tests and benchmarks compare the paths).
+    void setBlockKernel (vantoril::BlockKernel kernel) noexcept { blockKernel.store (kernel, std::memory_order_relaxed); }
+    vantoril::BlockKernel getBlockKernel() const noexcept { return blockKernel.load (std::memory_order_relaxed); }
+
 private:
+    void processPerSample (juce::AudioBuffer<float>& buffer, int numProcessed, float makeupScale);
+    void processWithKernel (vantoril::BlockKernel kernel, juce::AudioBuffer<float>& buffer, int numProcessed,
+                            float makeupScale) noexcept;
+    void updateOutputPeak (int channel, float magnitude) noexcept;
     float getStoredValue (int index) const noexcept;
     void resizeBanks (int numChannels);
     void publishMeters() noexcept;
@@ -113,12 +125,14 @@ private:
 
     // Per-channel banks, one entry per input channel; built in prepareToPlay.
     juce::OwnedArray<vantoril::CompressorChannel> compressorChannels;
-    juce::OwnedArray<juce::IIRFilter> lowCutFilters;
+    juce::OwnedArray<LowCutFilter> lowCutFilters;
     juce::Array<float> outputPeaks;
 
     // Side-chain copy of the block, sized in prepareToPlay so that the audio
     // thread does not allocate.
     juce::AudioBuffer<float> sideChain;
+
+    std::atomic<vantoril::BlockKernel> blockKernel { vantoril::selectBlockKernel() };
 
     std::atomic<float> gainMeterValue { 1.0f };
     std::atomic<float> peakMeterValue { 0.0f };

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "CompressorChannel.h"
+
+namespace vantoril
+{
+
+// Side-chain high-pass of one channel as the block kernel sees it: the
+// coefficients and history of a second-order section (transposed direct form,
+// single precision), taken from the processor's filter before a block and
+// written back after it.
+struct LowCutState
+{
+    float c0 = 0.0f, c1 = 0.0f, c2 = 0.0f, c3 = 0.0f, c4 = 0.0f;
+    float v1 = 0.0f, v2 = 0.0f;
+    bool run = false;        // the filter is active and the low cut is switched on
+    bool overflowed = false; // set by the kernel when the filter's output was not finite
+};
+
+// Values of the drive stage and the mix for one block.
+struct BlockSettings
+{
+    float driveAmount = 0.0f;
+    float makeupScale = 1.0f;
+    float levelGain = 1.0f;
+    float mixAmount = 1.0f;
+};
+
+// One channel of a block: its compressor, its low cut, its samples (processed
+// in place) and, written by the kernel, the block's output magnitude.
+struct KernelChannel
+{
+    CompressorChannel* compressor = nullptr;
+    LowCutState* lowCut = nullptr;
+    float* samples = nullptr;
+    float magnitude = 0.0f;
+};
+
+// Processes one block of one or two channels: the whole per-sample signal path
+// (non-finite samples as silence, low cut, compressor, drive, level and mix),
+// the same arithmetic as the per-sample path. Double-precision functions of the
+// gain computer may differ from the C library's in the last bit; single
+// precision results of the C library are reproduced exactly.
+using BlockKernel = void (*) (KernelChannel* channels, int numChannels, int numSamples, const BlockSettings& settings);
+
+// The fastest kernel this processor runs, or nullptr when it has neither
+// AVX-512 nor AVX2 with FMA (the per-sample path is used then).
+BlockKernel selectBlockKernel() noexcept;
+
+// The individual kernels (nullptr where not built), for tests and benchmarks.
+BlockKernel avx2BlockKernel() noexcept;
+BlockKernel avx512BlockKernel() noexcept;
+bool cpuRunsAvx2() noexcept;
+bool cpuRunsAvx512() noexcept;
+
+// Elementwise single-precision e^x and 10^x of a kernel, for tests. They equal
+// the C library's expf and powf (10, x) on this platform.
+using FloatFunction = void (*) (const float* in, float* out, int n);
+FloatFunction avx2Expf() noexcept;
+FloatFunction avx2Pow10f() noexcept;
+FloatFunction avx512Expf() noexcept;
+FloatFunction avx512Pow10f() noexcept;
+
+} // namespace vantoril
