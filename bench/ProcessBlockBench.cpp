@@ -20,14 +20,31 @@ enum Mode
     bypassed
 };
 
-void processBlockCost (benchmark::State& state)
+// Which signal path runs: the one the processor picks, or a given one.
+enum Path
 {
-    const double rate = (double) state.range (0);
-    const int block = (int) state.range (1);
-    const auto mode = (Mode) state.range (2);
+    fastest,
+    perSample,
+    avx2Kernel,
+    avx512Kernel
+};
 
+void runBlocks (benchmark::State& state, double rate, int block, Mode mode, Path path)
+{
     std::unique_ptr<juce::AudioProcessor> owned (createPluginFilter());
     auto& p = dynamic_cast<VantorilAudioProcessor&> (*owned);
+    if (path == perSample)
+        p.setBlockKernel (nullptr);
+    if (path == avx2Kernel || path == avx512Kernel)
+    {
+        const bool runs = path == avx2Kernel ? vantoril::cpuRunsAvx2() : vantoril::cpuRunsAvx512();
+        if (! runs)
+        {
+            state.SkipWithError ("this processor does not run the kernel");
+            return;
+        }
+        p.setBlockKernel (path == avx2Kernel ? vantoril::avx2BlockKernel() : vantoril::avx512BlockKernel());
+    }
     // Compression clearly active: about -24 dB, 4:1, 10 ms / 100 ms.
     p.setParameter (vantoril::params::threshold, 0.4f);
     p.setParameter (vantoril::params::ratio, 0.75f);
@@ -77,11 +94,21 @@ void processBlockCost (benchmark::State& state)
     state.counters["ns_per_frame"] = benchmark::Counter (frames * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["instances_per_core"] = benchmark::Counter (frames / rate, benchmark::Counter::kIsRate);
 }
+
+void processBlockCost (benchmark::State& state)
+{
+    runBlocks (state, (double) state.range (0), (int) state.range (1), (Mode) state.range (2), fastest);
+}
+
+// The signal paths side by side: 48 kHz, 512 frames, low cut on.
+void signalPathCost (benchmark::State& state) { runBlocks (state, 48000.0, 512, lowCutOn, (Path) state.range (0)); }
 } // namespace
 
 BENCHMARK (processBlockCost)
     ->ArgNames ({ "rate", "block", "mode" })
     ->ArgsProduct ({ { 44100, 48000, 96000 }, { 32, 64, 512, 4096 }, { lowCutOff, lowCutOn, bypassed } })
     ->Unit (benchmark::kMicrosecond);
+
+BENCHMARK (signalPathCost)->ArgName ("path")->DenseRange (perSample, avx512Kernel)->Unit (benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

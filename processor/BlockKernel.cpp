@@ -1,7 +1,21 @@
 #include "BlockKernel.h"
 
+#include <cmath>
+
 namespace vantoril
 {
+
+KernelLogTable::KernelLogTable() noexcept
+{
+    for (int i = 0; i < 32; ++i)
+    {
+        const double c = i == 0 ? 1.0 : 1.0 + (i + 0.5) / 32.0;
+        invc[i] = 1.0 / c;
+        logc[i] = -std::log (invc[i]);
+    }
+}
+
+const KernelLogTable kernelLogTable;
 
 bool cpuRunsAvx2() noexcept
 {

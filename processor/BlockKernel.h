@@ -43,6 +43,17 @@ struct KernelChannel
 // precision results of the C library are reproduced exactly.
 using BlockKernel = void (*) (KernelChannel* channels, int numChannels, int numSamples, const BlockSettings& settings);
 
+// ln c and 1/c for the 32 intervals of the mantissa [1, 2) that the kernels'
+// logarithm splits it into: c is the centre of interval i (exactly 1 for the
+// first, so that ln x near 1 keeps its accuracy). Built once, at start-up.
+struct KernelLogTable
+{
+    alignas (64) double invc[32];
+    alignas (64) double logc[32];
+    KernelLogTable() noexcept;
+};
+extern const KernelLogTable kernelLogTable;
+
 // The fastest kernel this processor runs, or nullptr when it has neither
 // AVX-512 nor AVX2 with FMA (the per-sample path is used then).
 BlockKernel selectBlockKernel() noexcept;

@@ -92,14 +92,23 @@ inline VU lookup32 (const std::uint64_t* table, VU index) noexcept
 #endif
 }
 
-template <typename M>
-inline bool anyLane (M mask) noexcept
+// True when any lane of a comparison result is set.
+inline bool anyLane (VL mask) noexcept
 {
-    constexpr int n = sizeof (M) / sizeof (mask[0]);
-    auto merged = mask[0];
-    for (int i = 1; i < n; ++i)
-        merged |= mask[i];
-    return merged != 0;
+#if VANTORIL_KERNEL_LANES == 8
+    return _mm512_test_epi64_mask ((__m512i) mask, (__m512i) mask) != 0;
+#else
+    return ! _mm256_testz_si256 ((__m256i) mask, (__m256i) mask);
+#endif
+}
+
+inline bool anyLane (VI mask) noexcept
+{
+#if VANTORIL_KERNEL_LANES == 8
+    return ! _mm256_testz_si256 ((__m256i) mask, (__m256i) mask);
+#else
+    return ! _mm_testz_si128 ((__m128i) mask, (__m128i) mask);
+#endif
 }
 
 inline VD absolute (VD x) noexcept { return bitCast<VD> (bitCast<VU> (x) & 0x7fffffffffffffffULL); }
@@ -181,8 +190,13 @@ inline VD pow10f (VD y, double log2Ten) noexcept
 }
 } // namespace libmfloat
 
-inline VF toFloat (VD d) noexcept { return __builtin_convertvector (d, VF); }
-inline VD toDouble (VF f) noexcept { return __builtin_convertvector (f, VD); }
+#if VANTORIL_KERNEL_LANES == 8
+inline VF toFloat (VD d) noexcept { return (VF) _mm512_cvtpd_ps ((__m512d) d); }
+inline VD toDouble (VF f) noexcept { return (VD) _mm512_cvtps_pd ((__m256) f); }
+#else
+inline VF toFloat (VD d) noexcept { return (VF) _mm256_cvtpd_ps ((__m256d) d); }
+inline VD toDouble (VF f) noexcept { return (VD) _mm256_cvtps_pd ((__m128) f); }
+#endif
 
 // expf of every lane; lanes outside the table range go to the library.
 inline VF expfLanes (VF x) noexcept
@@ -216,51 +230,70 @@ namespace dmath
 constexpr double ln2Hi = 0x1.62e42fefa3800p-1;
 constexpr double ln2Lo = 0x1.ef35793c76730p-45;
 
-// e^x for |x| < 708.
+inline VD splat (double x) noexcept { return VD {} + x; }
+
+// e^x for |x| < 708: x = k ln 2 + r, e^r from its Taylor series to degree 13,
+// evaluated in Estrin's scheme (short dependency chains).
 inline VD exp (VD x) noexcept
 {
-    const VD shifter = VD {} + 0x1.8p52;
-    const VD rounded = fmadd (x, VD {} + 0x1.71547652b82fep0, shifter);
+    const VD shifter = splat (0x1.8p52);
+    const VD rounded = fmadd (x, splat (0x1.71547652b82fep0), shifter);
     const VD k = rounded - shifter;
-    VD r = fmadd (k, VD {} - ln2Hi, x);
-    r = fmadd (k, VD {} - ln2Lo, r);
-    constexpr double c[] = { 1.0 / 479001600.0, 1.0 / 39916800.0, 1.0 / 3628800.0, 1.0 / 362880.0,
-                             1.0 / 40320.0,     1.0 / 5040.0,     1.0 / 720.0,     1.0 / 120.0,
-                             1.0 / 24.0,        1.0 / 6.0,        0.5,             1.0,
-                             1.0 };
-    VD p = VD {} + 1.0 / 6227020800.0;
-    for (double ci : c)
-        p = fmadd (p, r, VD {} + ci);
+    VD r = fmadd (k, splat (-ln2Hi), x);
+    r = fmadd (k, splat (-ln2Lo), r);
+    const VD r2 = r * r, r4 = r2 * r2, r8 = r4 * r4;
+    constexpr double f2 = 1.0 / 2, f3 = f2 / 3, f4 = f3 / 4, f5 = f4 / 5, f6 = f5 / 6, f7 = f6 / 7, f8 = f7 / 8,
+                     f9 = f8 / 9, f10 = f9 / 10, f11 = f10 / 11, f12 = f11 / 12, f13 = f12 / 13;
+    const VD q01 = fmadd (r, splat (1.0), splat (1.0));
+    const VD q23 = fmadd (r, splat (f3), splat (f2));
+    const VD q45 = fmadd (r, splat (f5), splat (f4));
+    const VD q67 = fmadd (r, splat (f7), splat (f6));
+    const VD q89 = fmadd (r, splat (f9), splat (f8));
+    const VD q1011 = fmadd (r, splat (f11), splat (f10));
+    const VD q1213 = fmadd (r, splat (f13), splat (f12));
+    const VD q03 = fmadd (q23, r2, q01);
+    const VD q47 = fmadd (q67, r2, q45);
+    const VD q811 = fmadd (q1011, r2, q89);
+    const VD q07 = fmadd (q47, r4, q03);
+    const VD q813 = fmadd (q1213, r4, q811);
+    const VD p = fmadd (q813, r8, q07);
     const VU scale = (bitCast<VU> (rounded) - bitCast<VU> (shifter) + 1023) << 52;
     return p * bitCast<VD> (scale);
 }
 
-// ln x for positive normal x.
+inline VD lookupDouble (const double* table, VU index) noexcept
+{
+    return bitCast<VD> (lookup32 (reinterpret_cast<const std::uint64_t*> (table), index));
+}
+
+// ln x for positive normal x: x = 2^e m, ln m = ln c + ln (1 + r) with
+// r = m / c - 1 small, ln (1 + r) to degree 9 in Estrin's scheme.
 inline VD log (VD x) noexcept
 {
     const VU bits = bitCast<VU> (x);
-    VL e = (VL) ((bits >> 52) & 0x7ff) - 1023;
-    VD m = bitCast<VD> ((bits & 0x000fffffffffffffULL) | 0x3ff0000000000000ULL); // [1, 2)
-    const VL big = m > 1.4142135623730951;
-    m = big ? m * 0.5 : m;
-    e = e - big; // a comparison gives -1 where true
-    const VD f = m - 1.0;
-    const VD s = f / (f + 2.0);
-    const VD s2 = s * s;
-    constexpr double c[] = { 2.0 / 21.0, 2.0 / 19.0, 2.0 / 17.0, 2.0 / 15.0, 2.0 / 13.0, 2.0 / 11.0,
-                             2.0 / 9.0,  2.0 / 7.0,  2.0 / 5.0,  2.0 / 3.0 };
-    VD p = VD {} + 2.0 / 23.0;
-    for (double ci : c)
-        p = fmadd (p, s2, VD {} + ci);
-    // ln m = 2 atanh s = 2 s + s^3 p
-    const VD ed = __builtin_convertvector (e, VD);
-    const VD logM = fmadd (s * s2, p, s + s);
-    return fmadd (ed, VD {} + ln2Hi, fmadd (ed, VD {} + ln2Lo, logM));
+    const VU index = (bits >> 47) & 31;
+    const VD m = bitCast<VD> ((bits & 0x000fffffffffffffULL) | 0x3ff0000000000000ULL);
+    const VD e = __builtin_convertvector ((VL) ((bits >> 52) & 0x7ff) - 1023, VD);
+    const VD r = fmadd (m, lookupDouble (kernelLogTable.invc, index), splat (-1.0));
+    const VD logc = lookupDouble (kernelLogTable.logc, index);
+    const VD r2 = r * r, r4 = r2 * r2;
+    // ln (1 + r) = r - r^2/2 + r^3/3 - ... - r^8/8 + r^9/9
+    const VD q23 = fmadd (r, splat (1.0 / 3), splat (-0.5));
+    const VD q45 = fmadd (r, splat (1.0 / 5), splat (-0.25));
+    const VD q67 = fmadd (r, splat (1.0 / 7), splat (-1.0 / 6));
+    const VD q89 = fmadd (r, splat (1.0 / 9), splat (-0.125));
+    const VD q25 = fmadd (q45, r2, q23);
+    const VD q69 = fmadd (q89, r2, q67);
+    const VD q29 = fmadd (q69, r4, q25);
+    const VD tail = q29 * r2; // r^2/... terms: sum_{i>=2} c_i r^i
+    const VD log1p = r + tail;
+    return fmadd (e, splat (ln2Hi), fmadd (e, splat (ln2Lo), logc) + log1p);
 }
 } // namespace dmath
 
 //==============================================================================
 constexpr int chunk = 64;
+constexpr int framesPerVector = W / 2; // a vector holds this many stereo frames
 constexpr double floorDb = -100.0;
 constexpr double squareFloor = 1e-5;
 
@@ -280,103 +313,32 @@ struct PairState
     D2 gainValue, gainCoefficient, lastGain;
 };
 
-struct ChunkBuffers
+// Values handed from stage to stage, interleaved (left, right, left, ...). Each
+// ring holds four chunks: the stages of one step work on five successive chunks.
+struct ChunkRings
 {
-    alignas (64) double level[2 * chunk];     // AB -> V1
-    alignas (64) double target[2][2 * chunk]; // V1 -> C, V2 (two chunks in flight)
-    alignas (64) double smoothed[2 * chunk];  // C -> V2
-    alignas (64) double linear[2 * chunk];    // V2 -> D
+    alignas (64) double level[4][2 * chunk];    // AB -> V1
+    alignas (64) double target[4][2 * chunk];   // V1 -> C, V2
+    alignas (64) double smoothed[4][2 * chunk]; // C -> V2
+    alignas (64) double linear[4][2 * chunk];   // V2 -> D
+};
+
+struct CurveConstants
+{
+    VD thresholdDb, knee, scale, ratio;
+};
+
+struct DriveConstants
+{
+    float argumentScale; // (drive + 0.01) * -10
+    float driveAmount;
+    float makeupScale;
+    float levelGain;
+    float mixAmount;
+    double log2Ten;
 };
 
 inline D2 widenLow (F4 f) noexcept { return (D2) _mm_cvtps_pd ((__m128) f); }
-
-template <bool doAB, bool doC, bool doD>
-inline void runRecursions (PairState& p, const float* sideL, const float* sideR, double* levelOut, const double* target,
-                           double* smoothedOut, const double* linear, int from, int to) noexcept
-{
-    // Local copies keep the state in registers through the loop.
-    F4 v1 = p.v1, v2 = p.v2;
-    I4 overflow = p.overflow;
-    D2 level = p.level, smoothed = p.smoothed, slowdown = p.slowdown, gainValue = p.gainValue, lastGain = p.lastGain;
-    L2 heavy = p.heavy;
-    const F4 c0 = p.c0, c1 = p.c1, c2 = p.c2, c3 = p.c3, c4 = p.c4;
-    const I4 runFilter = p.runFilter;
-    const D2 levelCoefficient = p.levelCoefficient, gainCoefficient = p.gainCoefficient;
-    const D2 step = p.slowdownStep, limit = p.slowdownLimit, attack = p.attack, release = p.release;
-    const D2 floor2 = D2 {} + squareFloor;
-    const F4 maxFloat = F4 {} + FLT_MAX;
-
-    for (int i = from; i < to; ++i)
-    {
-        if constexpr (doAB)
-        {
-            F4 in = { sideL[i], sideR[i], 0.0f, 0.0f };
-            in = absolute4 (in) <= maxFloat ? in : F4 {};
-            const F4 out = c0 * in + v1;
-            v1 = c1 * in - c3 * out + v2;
-            v2 = c2 * in - c4 * out;
-            F4 c = runFilter ? out : in;
-            const I4 finite = absolute4 (c) <= maxFloat;
-            overflow |= ~finite;
-            c = finite ? c : F4 {};
-            const D2 x = widenLow (c);
-            D2 square = x * x;
-            square = square > floor2 ? square : floor2;
-            level = ((square / level) - level) * levelCoefficient + level;
-            storeVector (levelOut + 2 * i, level);
-        }
-        if constexpr (doC)
-        {
-            const D2 g = loadVector<D2> (target + 2 * i);
-            const L2 heavyNow = g < -1.0;
-            D2 grown = slowdown + step;
-            grown = limit < grown ? limit : grown;
-            const D2 restarted = heavy ? grown : D2 {};
-            slowdown = heavyNow ? restarted : slowdown;
-            heavy = heavyNow;
-            const D2 difference = g - smoothed;
-            const D2 releasing = (1.0 - slowdown) * (difference * release) + smoothed;
-            const D2 attacking = difference * attack + smoothed;
-            smoothed = difference > 0.0 ? releasing : (difference < 0.0 ? attacking : smoothed);
-            storeVector (smoothedOut + 2 * i, smoothed);
-        }
-        if constexpr (doD)
-        {
-            const D2 g = loadVector<D2> (linear + 2 * i);
-            D2 square = g * g;
-            square = square > floor2 ? square : floor2;
-            gainValue = ((square / gainValue) - gainValue) * gainCoefficient + gainValue;
-            lastGain = g;
-        }
-    }
-
-    p.v1 = v1;
-    p.v2 = v2;
-    p.overflow = overflow;
-    p.level = level;
-    p.smoothed = smoothed;
-    p.slowdown = slowdown;
-    p.heavy = heavy;
-    p.gainValue = gainValue;
-    p.lastGain = lastGain;
-}
-
-// Runs the recursions of the stages in `stages` (bit 0: AB, 1: C, 2: D).
-inline void runStages (int stages, PairState& p, const float* sideL, const float* sideR, double* levelOut,
-                       const double* target, double* smoothedOut, const double* linear, int from, int to) noexcept
-{
-    switch (stages)
-    {
-        case 1: runRecursions<true, false, false> (p, sideL, sideR, levelOut, target, smoothedOut, linear, from, to); break;
-        case 2: runRecursions<false, true, false> (p, sideL, sideR, levelOut, target, smoothedOut, linear, from, to); break;
-        case 3: runRecursions<true, true, false> (p, sideL, sideR, levelOut, target, smoothedOut, linear, from, to); break;
-        case 4: runRecursions<false, false, true> (p, sideL, sideR, levelOut, target, smoothedOut, linear, from, to); break;
-        case 5: runRecursions<true, false, true> (p, sideL, sideR, levelOut, target, smoothedOut, linear, from, to); break;
-        case 6: runRecursions<false, true, true> (p, sideL, sideR, levelOut, target, smoothedOut, linear, from, to); break;
-        case 7: runRecursions<true, true, true> (p, sideL, sideR, levelOut, target, smoothedOut, linear, from, to); break;
-        default: break;
-    }
-}
 
 // The per-sample path's gain computer, for the rare lanes outside the vector
 // functions' range.
@@ -394,125 +356,250 @@ inline double referenceTarget (double levelValue, double thresholdDb, double kne
     return -((std::log (std::exp ((db - thresholdDb) * knee) + 1.0) / knee) * ratio);
 }
 
-// V1: level in dB and the static curve for `count` interleaved values.
-inline void computeTargets (const double* level, double* target, int count, D2 thresholdDb, D2 knee, D2 ratio) noexcept
+// V1 on one vector: level in dB and the static curve.
+inline void targetVector (const double* level, double* target, const CurveConstants& cc) noexcept
 {
-    VD thr, k, r;
-    for (int i = 0; i < W; ++i)
-    {
-        thr[i] = thresholdDb[i & 1];
-        k[i] = knee[i & 1];
-        r[i] = ratio[i & 1];
-    }
     constexpr double toDb = 8.6858896380650365530; // 20 / ln 10
-
-    for (int i = 0; i < count; i += W)
-    {
-        const VD v = loadVector<VD> (level + i);
-        const VL inRange = (v > 1e-300) & (v < 1e300);
-        VD db = dmath::log (v) * toDb;
-        db = db > floorDb ? db : VD {} + floorDb;
-        const VD exponent = (db - thr) * k;
-        const VD curve = -((dmath::log (dmath::exp (exponent) + 1.0) / k) * r);
-        VD g = db > floorDb ? curve : VD {};
-        const VL outside = ~inRange | ~((exponent < 700.0) & (exponent > -700.0));
-        if (__builtin_expect (anyLane (outside), 0))
-            for (int lane = 0; lane < W; ++lane)
-                if (outside[lane])
-                    g[lane] = referenceTarget (v[lane], thr[lane], k[lane], r[lane]);
-        storeVector (target + i, g);
-    }
+    const VD v = loadVector<VD> (level);
+    const VL inRange = (v > 1e-300) & (v < 1e300);
+    VD db = dmath::log (v) * toDb;
+    db = db > floorDb ? db : VD {} + floorDb;
+    const VD exponent = (db - cc.thresholdDb) * cc.knee;
+    const VD curve = dmath::log (dmath::exp (exponent) + 1.0) * cc.scale;
+    VD g = db > floorDb ? curve : VD {};
+    const VL outside = ~inRange | ~((exponent < 700.0) & (exponent > -700.0));
+    if (__builtin_expect (anyLane (outside), 0))
+        for (int lane = 0; lane < W; ++lane)
+            if (outside[lane])
+                g[lane] = referenceTarget (v[lane], cc.thresholdDb[lane], cc.knee[lane], cc.ratio[lane]);
+    storeVector (target, g);
 }
 
-// Interleaves the first W/2 values of two channels: l0 r0 l1 r1 ...
+// Interleaves the next framesPerVector samples of two channels: l0 r0 l1 r1 ...
 inline VF interleave (const float* l, const float* r) noexcept
 {
-    VF a {}, b {};
-    std::memcpy (&a, l, sizeof (float) * W / 2);
-    std::memcpy (&b, r, sizeof (float) * W / 2);
 #if VANTORIL_KERNEL_LANES == 8
-    return __builtin_shuffle (a, b, VI { 0, 8, 1, 9, 2, 10, 3, 11 });
+    const __m128 a = _mm_loadu_ps (l), b = _mm_loadu_ps (r);
+    return (VF) _mm256_set_m128 (_mm_unpackhi_ps (a, b), _mm_unpacklo_ps (a, b));
 #else
-    return __builtin_shuffle (a, b, VI { 0, 4, 1, 5 });
+    const __m128 a = _mm_castpd_ps (_mm_load_sd (reinterpret_cast<const double*> (l)));
+    const __m128 b = _mm_castpd_ps (_mm_load_sd (reinterpret_cast<const double*> (r)));
+    return (VF) _mm_unpacklo_ps (a, b);
 #endif
 }
 
+// Splits interleaved frames back into the two channels.
 inline void deinterleave (VF v, float* l, float* r, int frames) noexcept
 {
 #if VANTORIL_KERNEL_LANES == 8
-    const VF split = __builtin_shuffle (v, VI { 0, 2, 4, 6, 1, 3, 5, 7 });
+    const __m256 split = _mm256_permutevar8x32_ps ((__m256) v, _mm256_setr_epi32 (0, 2, 4, 6, 1, 3, 5, 7));
+    if (frames == framesPerVector)
+    {
+        _mm_storeu_ps (l, _mm256_castps256_ps128 (split));
+        _mm_storeu_ps (r, _mm256_extractf128_ps (split, 1));
+        return;
+    }
 #else
-    const VF split = __builtin_shuffle (v, VI { 0, 2, 1, 3 });
+    const __m128 split = _mm_shuffle_ps ((__m128) v, (__m128) v, _MM_SHUFFLE (3, 1, 2, 0));
+    if (frames == framesPerVector)
+    {
+        _mm_store_sd (reinterpret_cast<double*> (l), _mm_castps_pd (split));
+        _mm_storeh_pd (reinterpret_cast<double*> (r), _mm_castps_pd (split));
+        return;
+    }
 #endif
-    std::memcpy (l, &split, sizeof (float) * static_cast<size_t> (frames));
-    std::memcpy (r, reinterpret_cast<const float*> (&split) + W / 2, sizeof (float) * static_cast<size_t> (frames));
+    const float* lanes = reinterpret_cast<const float*> (&split);
+    for (int i = 0; i < frames; ++i)
+    {
+        l[i] = lanes[i];
+        r[i] = lanes[framesPerVector + i];
+    }
 }
 
-struct DriveConstants
-{
-    float argumentScale; // (drive + 0.01) * -10
-    float driveAmount;
-    float makeupScale;
-    float levelGain;
-    float mixAmount;
-    double log2Ten;
-};
-
-// V2 for `frames` frames starting at samples l and r: attack jump, linear gain,
-// then the audio path. Writes the linear gains (for D) and the output, and
-// raises peak to the largest output magnitude per lane.
-inline void renderOutput (const double* target, const double* smoothed, double* linear, float* l, float* r, int frames,
+// V2 on one vector of `valid` frames: attack jump, linear gain (kept for D),
+// then the audio path in place; raises peak to the output magnitude per lane.
+inline void outputVector (const double* target, const double* smoothed, double* linear, float* l, float* r, int valid,
                           const DriveConstants& dc, VF& peak) noexcept
 {
-    constexpr int framesPerVector = W / 2;
-    const float maxFloat = FLT_MAX;
+    const VD g = loadVector<VD> (target);
+    const VD y = loadVector<VD> (smoothed);
 
-    for (int f = 0; f < frames; f += framesPerVector)
+    VD jump = 0.6 * (y - g);
+    jump = jump > 0.0 ? jump : VD {};
+    const VD applied = y - jump;
+    const VF exponent = toFloat (applied * 0.05);
+    VD gain = toDouble (pow10fLanes (exponent, dc.log2Ten));
+    gain = applied > floorDb ? gain : VD {};
+    storeVector (linear, gain);
+
+    VF x;
+    if (valid == framesPerVector)
     {
-        const int valid = frames - f < framesPerVector ? frames - f : framesPerVector;
-        const VD g = loadVector<VD> (target + 2 * f);
-        const VD y = loadVector<VD> (smoothed + 2 * f);
-
-        VD jump = 0.6 * (y - g);
-        jump = jump > 0.0 ? jump : VD {};
-        const VD applied = y - jump;
-        const VF exponent = toFloat (applied * 0.05);
-        VD gain = toDouble (pow10fLanes (exponent, dc.log2Ten));
-        gain = applied > floorDb ? gain : VD {};
-        storeVector (linear + 2 * f, gain);
-
-        VF x;
-        if (valid == framesPerVector)
-        {
-            x = interleave (l + f, r + f);
-        }
-        else
-        {
-            float lp[framesPerVector] = {}, rp[framesPerVector] = {};
-            std::memcpy (lp, l + f, sizeof (float) * static_cast<size_t> (valid));
-            std::memcpy (rp, r + f, sizeof (float) * static_cast<size_t> (valid));
-            x = interleave (lp, rp);
-        }
-        x = absolute (x) <= maxFloat ? x : VF {};
-
-        const VF compressed = toFloat (toDouble (x) * gain);
-        const VF e1 = expfLanes (compressed * dc.argumentScale);
-        const VF t = 2.0f / (e1 + 1.0f) - 1.0f;
-        const VF shifted = compressed + 1.0f;
-        const VF e2 = expfLanes (shifted * shifted * -5.0f);
-        const VF bump = e2 * 0.5f * 0.5f * dc.driveAmount;
-        const VF driven = t * dc.makeupScale + bump;
-        VF out = ((driven * dc.levelGain) * dc.mixAmount) + ((1.0f - dc.mixAmount) * x);
-        out = absolute (out) <= maxFloat ? out : VF {};
-
-        VF magnitude = absolute (out);
-        if (valid < framesPerVector)
-            for (int lane = 2 * valid; lane < W; ++lane)
-                magnitude[lane] = 0.0f;
-        peak = magnitude > peak ? magnitude : peak;
-
-        deinterleave (out, l + f, r + f, valid);
+        x = interleave (l, r);
     }
+    else
+    {
+        float lp[framesPerVector] = {}, rp[framesPerVector] = {};
+        for (int i = 0; i < valid; ++i)
+        {
+            lp[i] = l[i];
+            rp[i] = r[i];
+        }
+        x = interleave (lp, rp);
+    }
+    x = absolute (x) <= FLT_MAX ? x : VF {};
+
+    const VF compressed = toFloat (toDouble (x) * gain);
+    const VF e1 = expfLanes (compressed * dc.argumentScale);
+    const VF t = 2.0f / (e1 + 1.0f) - 1.0f;
+    const VF shifted = compressed + 1.0f;
+    const VF e2 = expfLanes (shifted * shifted * -5.0f);
+    const VF bump = e2 * 0.5f * 0.5f * dc.driveAmount;
+    const VF driven = t * dc.makeupScale + bump;
+    VF out = ((driven * dc.levelGain) * dc.mixAmount) + ((1.0f - dc.mixAmount) * x);
+    out = absolute (out) <= FLT_MAX ? out : VF {};
+
+    VF magnitude = absolute (out);
+    if (valid < framesPerVector)
+        for (int lane = 2 * valid; lane < W; ++lane)
+            magnitude[lane] = 0.0f;
+    peak = magnitude > peak ? magnitude : peak;
+
+    deinterleave (out, l, r, valid);
+}
+
+// Where the stages of one step read and write.
+struct StepPointers
+{
+    const float* sideL;
+    const float* sideR;
+    double* levelOut;         // AB
+    const double* levelIn;    // V1
+    double* targetOut;        // V1
+    const double* targetC;    // C
+    double* smoothedOut;      // C
+    const double* targetV2;   // V2
+    const double* smoothedIn; // V2
+    double* linearOut;        // V2
+    float* outL;              // V2
+    float* outR;              // V2
+    const double* linearIn;   // D
+};
+
+// One step of the pipeline. Stage k (AB, V1, C, V2, D) works on chunk s - k, so
+// all five run in one loop with no stage waiting for another; stages first to
+// last are active, each for lengths[k] frames.
+template <int first, int last>
+inline void runStep (PairState& p, const StepPointers& io, const int* lengths, const CurveConstants& cc,
+                     const DriveConstants& dc, VF& peak) noexcept
+{
+    constexpr bool ab = first <= 0 && 0 <= last, v1 = first <= 1 && 1 <= last, c = first <= 2 && 2 <= last;
+    constexpr bool v2 = first <= 3 && 3 <= last, d = first <= 4 && 4 <= last;
+
+    // Local copies keep the state in registers through the loop.
+    F4 fv1 = p.v1, fv2 = p.v2;
+    I4 overflow = p.overflow;
+    D2 level = p.level, smoothed = p.smoothed, slowdown = p.slowdown, gainValue = p.gainValue, lastGain = p.lastGain;
+    L2 heavy = p.heavy;
+    const F4 c0 = p.c0, c1 = p.c1, c2 = p.c2, c3 = p.c3, c4 = p.c4;
+    const I4 runFilter = p.runFilter;
+    const D2 levelCoefficient = p.levelCoefficient, gainCoefficient = p.gainCoefficient;
+    const D2 step = p.slowdownStep, limit = p.slowdownLimit, attack = p.attack, release = p.release;
+    const D2 floor2 = D2 {} + squareFloor;
+    const F4 maxFloat = F4 {} + FLT_MAX;
+
+    int frames = 0;
+    for (int k = first; k <= last; ++k)
+        frames = lengths[k] > frames ? lengths[k] : frames;
+
+    for (int f0 = 0; f0 < frames; f0 += framesPerVector)
+    {
+        for (int i = f0; i < f0 + framesPerVector; ++i)
+        {
+            if (ab && i < lengths[0])
+            {
+                F4 in = { io.sideL[i], io.sideR[i], 0.0f, 0.0f };
+                in = absolute4 (in) <= maxFloat ? in : F4 {};
+                const F4 out = c0 * in + fv1;
+                fv1 = c1 * in - c3 * out + fv2;
+                fv2 = c2 * in - c4 * out;
+                F4 side = runFilter ? out : in;
+                const I4 finite = absolute4 (side) <= maxFloat;
+                overflow |= ~finite;
+                side = finite ? side : F4 {};
+                const D2 x = widenLow (side);
+                D2 square = x * x;
+                square = square > floor2 ? square : floor2;
+                level = ((square / level) - level) * levelCoefficient + level;
+                storeVector (io.levelOut + 2 * i, level);
+            }
+            if (c && i < lengths[2])
+            {
+                const D2 g = loadVector<D2> (io.targetC + 2 * i);
+                const L2 heavyNow = g < -1.0;
+                D2 grown = slowdown + step;
+                grown = limit < grown ? limit : grown;
+                const D2 restarted = heavy ? grown : D2 {};
+                slowdown = heavyNow ? restarted : slowdown;
+                heavy = heavyNow;
+                const D2 difference = g - smoothed;
+                const D2 releasing = (1.0 - slowdown) * (difference * release) + smoothed;
+                const D2 attacking = difference * attack + smoothed;
+                smoothed = difference > 0.0 ? releasing : (difference < 0.0 ? attacking : smoothed);
+                storeVector (io.smoothedOut + 2 * i, smoothed);
+            }
+            if (d && i < lengths[4])
+            {
+                const D2 g = loadVector<D2> (io.linearIn + 2 * i);
+                D2 square = g * g;
+                square = square > floor2 ? square : floor2;
+                gainValue = ((square / gainValue) - gainValue) * gainCoefficient + gainValue;
+                lastGain = g;
+            }
+        }
+        if (v1 && f0 < lengths[1])
+            targetVector (io.levelIn + 2 * f0, io.targetOut + 2 * f0, cc);
+        if (v2 && f0 < lengths[3])
+        {
+            const int valid = lengths[3] - f0 < framesPerVector ? lengths[3] - f0 : framesPerVector;
+            outputVector (io.targetV2 + 2 * f0, io.smoothedIn + 2 * f0, io.linearOut + 2 * f0, io.outL + f0, io.outR + f0,
+                          valid, dc, peak);
+        }
+    }
+
+    // A short last chunk leaves the rest of its vectors to fill: level 1 and
+    // no reduction keep every function of the padding in range.
+    if (ab && lengths[0] < chunk)
+        for (int i = 2 * lengths[0]; i < 2 * chunk; ++i)
+            io.levelOut[i] = 1.0;
+    if (c && lengths[2] < chunk)
+        for (int i = 2 * lengths[2]; i < 2 * chunk; ++i)
+            io.smoothedOut[i] = 0.0;
+
+    p.v1 = fv1;
+    p.v2 = fv2;
+    p.overflow = overflow;
+    p.level = level;
+    p.smoothed = smoothed;
+    p.slowdown = slowdown;
+    p.heavy = heavy;
+    p.gainValue = gainValue;
+    p.lastGain = lastGain;
+}
+
+// The active stages of a step always form a run first..last.
+inline void runStep (int first, int last, PairState& p, const StepPointers& io, const int* lengths,
+                     const CurveConstants& cc, const DriveConstants& dc, VF& peak) noexcept
+{
+#define VANTORIL_STEP(a, b) \
+    if (first == a && last == b) \
+        return runStep<a, b> (p, io, lengths, cc, dc, peak);
+    VANTORIL_STEP (0, 0) VANTORIL_STEP (0, 1) VANTORIL_STEP (0, 2) VANTORIL_STEP (0, 3) VANTORIL_STEP (0, 4)
+    VANTORIL_STEP (1, 1) VANTORIL_STEP (1, 2) VANTORIL_STEP (1, 3) VANTORIL_STEP (1, 4)
+    VANTORIL_STEP (2, 2) VANTORIL_STEP (2, 3) VANTORIL_STEP (2, 4)
+    VANTORIL_STEP (3, 3) VANTORIL_STEP (3, 4)
+    VANTORIL_STEP (4, 4)
+#undef VANTORIL_STEP
 }
 
 inline void processBlock (KernelChannel* channels, int numChannels, int numSamples, const BlockSettings& settings) noexcept
@@ -556,9 +643,16 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
     p.gainValue = pair (state[0].gainValue, state[1].gainValue);
     p.gainCoefficient = pair (state[0].gainCoefficient, state[1].gainCoefficient);
     p.lastGain = pair (state[0].gain, state[1].gain);
-    const D2 thresholdDb = pair (state[0].thresholdDb, state[1].thresholdDb);
-    const D2 knee = pair (state[0].knee, state[1].knee);
-    const D2 ratio = pair (state[0].ratio, state[1].ratio);
+
+    CurveConstants cc;
+    for (int i = 0; i < W; ++i)
+    {
+        const auto& st = state[i & 1];
+        cc.thresholdDb[i] = st.thresholdDb;
+        cc.knee[i] = st.knee;
+        cc.ratio[i] = st.ratio;
+        cc.scale[i] = -st.ratio / st.knee;
+    }
 
     DriveConstants dc;
     dc.driveAmount = settings.driveAmount;
@@ -568,44 +662,38 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
     dc.mixAmount = settings.mixAmount;
     dc.log2Ten = libmfloat::log2OfTen();
 
-    ChunkBuffers b;
-    std::memset (&b, 0, sizeof (b));
+    ChunkRings rings;
     VF peak {};
 
     const int numChunks = (numSamples + chunk - 1) / chunk;
-    auto chunkLength = [&] (int j) { return j >= 0 && j < numChunks ? (j == numChunks - 1 ? numSamples - j * chunk : chunk) : 0; };
-    auto right = [&] (int j) -> float* { return samples[1] != nullptr ? samples[1] + j * chunk : spareSamples; };
+    auto lengthOf = [&] (int j) { return j >= 0 && j < numChunks ? (j == numChunks - 1 ? numSamples - j * chunk : chunk) : 0; };
+    auto left = [&] (int j) -> float* { return samples[0] + (j > 0 ? j : 0) * chunk; };
+    auto right = [&] (int j) -> float* { return samples[1] != nullptr ? samples[1] + (j > 0 ? j : 0) * chunk : spareSamples; };
 
-    for (int s = 0; s < numChunks + 2; ++s)
+    for (int s = 0; s < numChunks + 4; ++s)
     {
-        // AB on chunk s, C on chunk s - 1, D on chunk s - 2.
-        const int lengths[3] = { chunkLength (s), chunkLength (s - 1), chunkLength (s - 2) };
-        const float* sideL = lengths[0] > 0 ? samples[0] + s * chunk : nullptr;
-        const float* sideR = lengths[0] > 0 ? right (s) : nullptr;
-        double* target = b.target[(s - 1) & 1];
+        int lengths[5];
+        for (int k = 0; k < 5; ++k)
+            lengths[k] = lengthOf (s - k);
+        const int first = s - numChunks + 1 > 0 ? s - numChunks + 1 : 0;
+        const int last = s < 4 ? s : 4;
 
-        int stages = 0, common = chunk;
-        for (int st = 0; st < 3; ++st)
-            if (lengths[st] > 0)
-            {
-                stages |= 1 << st;
-                common = lengths[st] < common ? lengths[st] : common;
-            }
-        runStages (stages, p, sideL, sideR, b.level, target, b.smoothed, b.linear, 0, common);
-        int rest = 0, restLength = 0;
-        for (int st = 0; st < 3; ++st)
-            if (lengths[st] > common)
-            {
-                rest |= 1 << st;
-                restLength = lengths[st];
-            }
-        if (rest != 0)
-            runStages (rest, p, sideL, sideR, b.level, target, b.smoothed, b.linear, common, restLength);
+        StepPointers io;
+        io.sideL = left (s);
+        io.sideR = right (s);
+        io.levelOut = rings.level[s & 3];
+        io.levelIn = rings.level[(s - 1) & 3];
+        io.targetOut = rings.target[(s - 1) & 3];
+        io.targetC = rings.target[(s - 2) & 3];
+        io.smoothedOut = rings.smoothed[(s - 2) & 3];
+        io.targetV2 = rings.target[(s - 3) & 3];
+        io.smoothedIn = rings.smoothed[(s - 3) & 3];
+        io.linearOut = rings.linear[(s - 3) & 3];
+        io.outL = left (s - 3);
+        io.outR = right (s - 3);
+        io.linearIn = rings.linear[(s - 4) & 3];
 
-        if (lengths[0] > 0)
-            computeTargets (b.level, b.target[s & 1], 2 * lengths[0], thresholdDb, knee, ratio);
-        if (lengths[1] > 0)
-            renderOutput (target, b.smoothed, b.linear, samples[0] + (s - 1) * chunk, right (s - 1), lengths[1], dc, peak);
+        runStep (first, last, p, io, lengths, cc, dc, peak);
     }
 
     // Back into the channels and filters.
