@@ -32,6 +32,10 @@
 namespace vantoril::VANTORIL_KERNEL_NAMESPACE
 {
 
+// The kernel's helpers are inlined whatever their size: a call would pass the
+// vectors through memory.
+#define VANTORIL_KERNEL_INLINE inline __attribute__ ((always_inline))
+
 constexpr int W = VANTORIL_KERNEL_LANES;
 
 typedef double VD __attribute__ ((vector_size (W * 8)));
@@ -46,7 +50,7 @@ typedef float F4 __attribute__ ((vector_size (16)));
 typedef std::int32_t I4 __attribute__ ((vector_size (16)));
 
 template <typename To, typename From>
-inline To bitCast (From v) noexcept
+VANTORIL_KERNEL_INLINE To bitCast (From v) noexcept
 {
     static_assert (sizeof (To) == sizeof (From));
     To t;
@@ -55,7 +59,7 @@ inline To bitCast (From v) noexcept
 }
 
 template <typename V>
-inline V loadVector (const void* p) noexcept
+VANTORIL_KERNEL_INLINE V loadVector (const void* p) noexcept
 {
     V v;
     std::memcpy (&v, p, sizeof (v));
@@ -63,13 +67,13 @@ inline V loadVector (const void* p) noexcept
 }
 
 template <typename V>
-inline void storeVector (void* p, V v) noexcept
+VANTORIL_KERNEL_INLINE void storeVector (void* p, V v) noexcept
 {
     std::memcpy (p, &v, sizeof (v));
 }
 
 // a * b + c with a single rounding.
-inline VD fmadd (VD a, VD b, VD c) noexcept
+VANTORIL_KERNEL_INLINE VD fmadd (VD a, VD b, VD c) noexcept
 {
 #if VANTORIL_KERNEL_LANES == 8
     return (VD) _mm512_fmadd_pd ((__m512d) a, (__m512d) b, (__m512d) c);
@@ -79,7 +83,7 @@ inline VD fmadd (VD a, VD b, VD c) noexcept
 }
 
 // table[index & 31] for every lane.
-inline VU lookup32 (const std::uint64_t* table, VU index) noexcept
+VANTORIL_KERNEL_INLINE VU lookup32 (const std::uint64_t* table, VU index) noexcept
 {
 #if VANTORIL_KERNEL_LANES == 8
     const __m512i i = (__m512i) index;
@@ -93,7 +97,7 @@ inline VU lookup32 (const std::uint64_t* table, VU index) noexcept
 }
 
 // True when any lane of a comparison result is set.
-inline bool anyLane (VL mask) noexcept
+VANTORIL_KERNEL_INLINE bool anyLane (VL mask) noexcept
 {
 #if VANTORIL_KERNEL_LANES == 8
     return _mm512_test_epi64_mask ((__m512i) mask, (__m512i) mask) != 0;
@@ -102,7 +106,7 @@ inline bool anyLane (VL mask) noexcept
 #endif
 }
 
-inline bool anyLane (VI mask) noexcept
+VANTORIL_KERNEL_INLINE bool anyLane (VI mask) noexcept
 {
 #if VANTORIL_KERNEL_LANES == 8
     return ! _mm256_testz_si256 ((__m256i) mask, (__m256i) mask);
@@ -111,9 +115,9 @@ inline bool anyLane (VI mask) noexcept
 #endif
 }
 
-inline VD absolute (VD x) noexcept { return bitCast<VD> (bitCast<VU> (x) & 0x7fffffffffffffffULL); }
-inline VF absolute (VF x) noexcept { return bitCast<VF> (bitCast<VI> (x) & 0x7fffffff); }
-inline F4 absolute4 (F4 x) noexcept { return bitCast<F4> (bitCast<I4> (x) & 0x7fffffff); }
+VANTORIL_KERNEL_INLINE VD absolute (VD x) noexcept { return bitCast<VD> (bitCast<VU> (x) & 0x7fffffffffffffffULL); }
+VANTORIL_KERNEL_INLINE VF absolute (VF x) noexcept { return bitCast<VF> (bitCast<VI> (x) & 0x7fffffff); }
+VANTORIL_KERNEL_INLINE F4 absolute4 (F4 x) noexcept { return bitCast<F4> (bitCast<I4> (x) & 0x7fffffff); }
 
 //==============================================================================
 // Single-precision e^x and 10^x, evaluated exactly as the C library's expf and
@@ -137,7 +141,7 @@ constexpr double poly[3] = { 0x1.c6af84b912394p-5, 0x1.ebfce50fac4f3p-3, 0x1.62e
 constexpr double shift = 0x1.8p+52;
 
 // 2^(k/32) * 2^r for k/32 + r = x, with x already reduced: kd + shift = rounded.
-inline VD scaleByTable (VD rounded, VD r, const double* c) noexcept
+VANTORIL_KERNEL_INLINE VD scaleByTable (VD rounded, VD r, const double* c) noexcept
 {
     const VU ki = bitCast<VU> (rounded);
     VU t = lookup32 (powersOfTwo, ki & 31);
@@ -151,7 +155,7 @@ inline VD scaleByTable (VD rounded, VD r, const double* c) noexcept
 }
 
 // e^x for |x| < 88 (the callers route other lanes to the library).
-inline VD expf (VD x) noexcept
+VANTORIL_KERNEL_INLINE VD expf (VD x) noexcept
 {
     constexpr double scaled[3] = { poly[0] / 32 / 32 / 32, poly[1] / 32 / 32, poly[2] / 32 };
     const VD invLn2N = VD {} + 0x1.71547652b82fep+0 * 32;
@@ -162,7 +166,7 @@ inline VD expf (VD x) noexcept
 }
 
 // log2(10) as the library's single-precision power computes it.
-inline double log2OfTen() noexcept
+VANTORIL_KERNEL_INLINE double log2OfTen() noexcept
 {
     const double invc = 0x1.9c2d163a1aa2dp-1, logc = 0x1.40645f0c6651cp-2;
     const double a[5] = { 0x1.27616c9496e0bp-2, -0x1.71969a075c67ap-2, 0x1.ec70a6ca7baddp-2, -0x1.7154748bef6c8p-1,
@@ -180,7 +184,7 @@ inline double log2OfTen() noexcept
 }
 
 // 10^y for -37 < y <= 0 (the callers route other lanes to the library).
-inline VD pow10f (VD y, double log2Ten) noexcept
+VANTORIL_KERNEL_INLINE VD pow10f (VD y, double log2Ten) noexcept
 {
     const VD ylogx = y * log2Ten;
     const VD rounded = ylogx + shift / 32;
@@ -191,15 +195,15 @@ inline VD pow10f (VD y, double log2Ten) noexcept
 } // namespace libmfloat
 
 #if VANTORIL_KERNEL_LANES == 8
-inline VF toFloat (VD d) noexcept { return (VF) _mm512_cvtpd_ps ((__m512d) d); }
-inline VD toDouble (VF f) noexcept { return (VD) _mm512_cvtps_pd ((__m256) f); }
+VANTORIL_KERNEL_INLINE VF toFloat (VD d) noexcept { return (VF) _mm512_cvtpd_ps ((__m512d) d); }
+VANTORIL_KERNEL_INLINE VD toDouble (VF f) noexcept { return (VD) _mm512_cvtps_pd ((__m256) f); }
 #else
-inline VF toFloat (VD d) noexcept { return (VF) _mm256_cvtpd_ps ((__m256d) d); }
-inline VD toDouble (VF f) noexcept { return (VD) _mm256_cvtps_pd ((__m128) f); }
+VANTORIL_KERNEL_INLINE VF toFloat (VD d) noexcept { return (VF) _mm256_cvtpd_ps ((__m256d) d); }
+VANTORIL_KERNEL_INLINE VD toDouble (VF f) noexcept { return (VD) _mm256_cvtps_pd ((__m128) f); }
 #endif
 
 // expf of every lane; lanes outside the table range go to the library.
-inline VF expfLanes (VF x) noexcept
+VANTORIL_KERNEL_INLINE VF expfLanes (VF x) noexcept
 {
     VF result = toFloat (libmfloat::expf (toDouble (x)));
     const VI outside = ! (absolute (x) < 88.0f);
@@ -211,7 +215,7 @@ inline VF expfLanes (VF x) noexcept
 }
 
 // powf (10, x) of every lane; lanes outside the table range go to the library.
-inline VF pow10fLanes (VF x, double log2Ten) noexcept
+VANTORIL_KERNEL_INLINE VF pow10fLanes (VF x, double log2Ten) noexcept
 {
     VF result = toFloat (libmfloat::pow10f (toDouble (x), log2Ten));
     const VI outside = ! ((x > -37.0f) & (x <= 0.0f));
@@ -230,11 +234,11 @@ namespace dmath
 constexpr double ln2Hi = 0x1.62e42fefa3800p-1;
 constexpr double ln2Lo = 0x1.ef35793c76730p-45;
 
-inline VD splat (double x) noexcept { return VD {} + x; }
+VANTORIL_KERNEL_INLINE VD splat (double x) noexcept { return VD {} + x; }
 
 // e^x for |x| < 708: x = k ln 2 + r, e^r from its Taylor series to degree 13,
 // evaluated in Estrin's scheme (short dependency chains).
-inline VD exp (VD x) noexcept
+VANTORIL_KERNEL_INLINE VD exp (VD x) noexcept
 {
     const VD shifter = splat (0x1.8p52);
     const VD rounded = fmadd (x, splat (0x1.71547652b82fep0), shifter);
@@ -261,14 +265,14 @@ inline VD exp (VD x) noexcept
     return p * bitCast<VD> (scale);
 }
 
-inline VD lookupDouble (const double* table, VU index) noexcept
+VANTORIL_KERNEL_INLINE VD lookupDouble (const double* table, VU index) noexcept
 {
     return bitCast<VD> (lookup32 (reinterpret_cast<const std::uint64_t*> (table), index));
 }
 
 // ln x for positive normal x: x = 2^e m, ln m = ln c + ln (1 + r) with
 // r = m / c - 1 small, ln (1 + r) to degree 9 in Estrin's scheme.
-inline VD log (VD x) noexcept
+VANTORIL_KERNEL_INLINE VD log (VD x) noexcept
 {
     const VU bits = bitCast<VU> (x);
     const VU index = (bits >> 47) & 31;
@@ -338,11 +342,11 @@ struct DriveConstants
     double log2Ten;
 };
 
-inline D2 widenLow (F4 f) noexcept { return (D2) _mm_cvtps_pd ((__m128) f); }
+VANTORIL_KERNEL_INLINE D2 widenLow (F4 f) noexcept { return (D2) _mm_cvtps_pd ((__m128) f); }
 
 // The per-sample path's gain computer, for the rare lanes outside the vector
 // functions' range.
-inline double referenceTarget (double levelValue, double thresholdDb, double knee, double ratio) noexcept
+VANTORIL_KERNEL_INLINE double referenceTarget (double levelValue, double thresholdDb, double knee, double ratio) noexcept
 {
     double db = floorDb;
     if (levelValue > 0.0)
@@ -357,7 +361,7 @@ inline double referenceTarget (double levelValue, double thresholdDb, double kne
 }
 
 // V1 on one vector: level in dB and the static curve.
-inline void targetVector (const double* level, double* target, const CurveConstants& cc) noexcept
+VANTORIL_KERNEL_INLINE void targetVector (const double* level, double* target, const CurveConstants& cc) noexcept
 {
     constexpr double toDb = 8.6858896380650365530; // 20 / ln 10
     const VD v = loadVector<VD> (level);
@@ -376,7 +380,7 @@ inline void targetVector (const double* level, double* target, const CurveConsta
 }
 
 // Interleaves the next framesPerVector samples of two channels: l0 r0 l1 r1 ...
-inline VF interleave (const float* l, const float* r) noexcept
+VANTORIL_KERNEL_INLINE VF interleave (const float* l, const float* r) noexcept
 {
 #if VANTORIL_KERNEL_LANES == 8
     const __m128 a = _mm_loadu_ps (l), b = _mm_loadu_ps (r);
@@ -389,7 +393,7 @@ inline VF interleave (const float* l, const float* r) noexcept
 }
 
 // Splits interleaved frames back into the two channels.
-inline void deinterleave (VF v, float* l, float* r, int frames) noexcept
+VANTORIL_KERNEL_INLINE void deinterleave (VF v, float* l, float* r, int frames) noexcept
 {
 #if VANTORIL_KERNEL_LANES == 8
     const __m256 split = _mm256_permutevar8x32_ps ((__m256) v, _mm256_setr_epi32 (0, 2, 4, 6, 1, 3, 5, 7));
@@ -418,7 +422,7 @@ inline void deinterleave (VF v, float* l, float* r, int frames) noexcept
 
 // V2 on one vector of `valid` frames: attack jump, linear gain (kept for D),
 // then the audio path in place; raises peak to the output magnitude per lane.
-inline void outputVector (const double* target, const double* smoothed, double* linear, float* l, float* r, int valid,
+VANTORIL_KERNEL_INLINE void outputVector (const double* target, const double* smoothed, double* linear, float* l, float* r, int valid,
                           const DriveConstants& dc, VF& peak) noexcept
 {
     const VD g = loadVector<VD> (target);
@@ -450,6 +454,9 @@ inline void outputVector (const double* target, const double* smoothed, double* 
     x = absolute (x) <= FLT_MAX ? x : VF {};
 
     const VF compressed = toFloat (toDouble (x) * gain);
+#ifdef ABLATE_DRIVE
+    deinterleave (compressed, l, r, valid); return;
+#endif
     const VF e1 = expfLanes (compressed * dc.argumentScale);
     const VF t = 2.0f / (e1 + 1.0f) - 1.0f;
     const VF shifted = compressed + 1.0f;
@@ -490,7 +497,7 @@ struct StepPointers
 // all five run in one loop with no stage waiting for another; stages first to
 // last are active, each for lengths[k] frames.
 template <int first, int last>
-inline void runStep (PairState& p, const StepPointers& io, const int* lengths, const CurveConstants& cc,
+VANTORIL_KERNEL_INLINE void runStep (PairState& p, const StepPointers& io, const int* lengths, const CurveConstants& cc,
                      const DriveConstants& dc, VF& peak) noexcept
 {
     constexpr bool ab = first <= 0 && 0 <= last, v1 = first <= 1 && 1 <= last, c = first <= 2 && 2 <= last;
@@ -755,5 +762,7 @@ inline void pow10fArray (const float* in, float* out, int n) noexcept
         std::memcpy (out + i, &y, sizeof (float) * static_cast<size_t> (m));
     }
 }
+
+#undef VANTORIL_KERNEL_INLINE
 
 } // namespace vantoril::VANTORIL_KERNEL_NAMESPACE
