@@ -9,7 +9,8 @@ PACKAGES="cmake ninja-build ccache g++ pkg-config git
   libfreetype-dev libfontconfig1-dev libasound2-dev libx11-dev libxrandr-dev
   libxinerama-dev libxcursor-dev libxext-dev libgl-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth imagemagick lv2-dev lilv-utils ardour python3 dpkg-dev locales"
+  xvfb xauth imagemagick lv2-dev lilv-utils ardour python3 dpkg-dev locales
+  liblilv-dev x42-plugins swh-lv2 calf-plugins lsp-plugins-lv2 zam-plugins"
 
 if [ "$(id -u)" -eq 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
