@@ -1,21 +1,27 @@
 #include "BlockKernel.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace vantoril
 {
 
-KernelLogTable::KernelLogTable() noexcept
+KernelTables::KernelTables() noexcept
 {
     for (int i = 0; i < 32; ++i)
     {
         const double c = i == 0 ? 1.0 : 1.0 + (i + 0.5) / 32.0;
         invc[i] = 1.0 / c;
         logc[i] = -std::log (invc[i]);
+
+        const double power = std::exp2 (i / 32.0);
+        std::uint64_t bits;
+        std::memcpy (&bits, &power, sizeof (bits));
+        exp2Bits[i] = bits - (static_cast<std::uint64_t> (i) << 47);
     }
 }
 
-const KernelLogTable kernelLogTable;
+const KernelTables kernelTables;
 
 bool cpuRunsAvx2() noexcept
 {

@@ -2,6 +2,8 @@
 
 #include "CompressorChannel.h"
 
+#include <cstdint>
+
 namespace vantoril
 {
 
@@ -43,16 +45,19 @@ struct KernelChannel
 // precision results of the C library are reproduced exactly.
 using BlockKernel = void (*) (KernelChannel* channels, int numChannels, int numSamples, const BlockSettings& settings);
 
-// ln c and 1/c for the 32 intervals of the mantissa [1, 2) that the kernels'
-// logarithm splits it into: c is the centre of interval i (exactly 1 for the
-// first, so that ln x near 1 keeps its accuracy). Built once, at start-up.
-struct KernelLogTable
+// Tables of the kernels' double-precision functions, built once at start-up:
+// ln c and 1/c for the 32 intervals of the mantissa [1, 2) that the logarithm
+// splits it into (c is the centre of interval i, exactly 1 for the first so that
+// ln x near 1 keeps its accuracy), and 2^(i/32) for the exponential, stored as
+// its bits minus i << 47 so that adding k << 47 scales it by 2^(k/32 - i/32).
+struct KernelTables
 {
     alignas (64) double invc[32];
     alignas (64) double logc[32];
-    KernelLogTable() noexcept;
+    alignas (64) std::uint64_t exp2Bits[32];
+    KernelTables() noexcept;
 };
-extern const KernelLogTable kernelLogTable;
+extern const KernelTables kernelTables;
 
 // The fastest kernel this processor runs, or nullptr when it has neither
 // AVX-512 nor AVX2 with FMA (the per-sample path is used then).

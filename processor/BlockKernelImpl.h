@@ -5,17 +5,18 @@
 // defined here are built for that instruction set; everything shared with the
 // rest of the program keeps the default target.
 //
-// Work per block, in chunks of 64 samples and with both channels side by side:
-//   recursions (sample by sample, both channels in one register):
+// Work per block, with both channels side by side:
+//   recursions (frame by frame, both channels in one register):
 //     AB  side-chain sanitising, low cut and level detector
 //     C   release slowdown and smoothing of the target reduction
-//     D   gain detector (the meter's source)
-//   elementwise stages (on vectors):
+//     D   gain detector (the meter's source; shares AB's division)
+//   elementwise stages (one vector of frames at a time):
 //     V1  level in dB and the static curve
 //     V2  attack jump, dB to linear gain, drive, level, mix and output peak
-// The recursions of different chunks are independent of each other, so one loop
-// runs AB on chunk s, C on chunk s-1 and D on chunk s-2: their latencies overlap
-// instead of adding up.
+// One loop runs all five, each on an earlier vector of frames than the one
+// before it (a software pipeline): the stages of one pass are independent of
+// each other, so the recursions' latencies and the vector work overlap instead
+// of adding up.
 #include "BlockKernel.h"
 
 #include <immintrin.h>
@@ -44,6 +45,8 @@ typedef std::uint64_t VU __attribute__ ((vector_size (W * 8)));
 typedef float VF __attribute__ ((vector_size (W * 4)));
 typedef std::int32_t VI __attribute__ ((vector_size (W * 4)));
 
+typedef double D4 __attribute__ ((vector_size (32)));
+typedef std::int64_t L4 __attribute__ ((vector_size (32)));
 typedef double D2 __attribute__ ((vector_size (16)));
 typedef std::int64_t L2 __attribute__ ((vector_size (16)));
 typedef float F4 __attribute__ ((vector_size (16)));
@@ -236,33 +239,25 @@ constexpr double ln2Lo = 0x1.ef35793c76730p-45;
 
 VANTORIL_KERNEL_INLINE VD splat (double x) noexcept { return VD {} + x; }
 
-// e^x for |x| < 708: x = k ln 2 + r, e^r from its Taylor series to degree 13,
-// evaluated in Estrin's scheme (short dependency chains).
+// e^x for |x| < 708: x = (k + f/32) ln 2 + r with |r| <= ln 2 / 64; 2^(f/32)
+// from a table, e^r to degree 6 (Estrin's scheme: short dependency chains).
 VANTORIL_KERNEL_INLINE VD exp (VD x) noexcept
 {
     const VD shifter = splat (0x1.8p52);
-    const VD rounded = fmadd (x, splat (0x1.71547652b82fep0), shifter);
-    const VD k = rounded - shifter;
-    VD r = fmadd (k, splat (-ln2Hi), x);
-    r = fmadd (k, splat (-ln2Lo), r);
-    const VD r2 = r * r, r4 = r2 * r2, r8 = r4 * r4;
-    constexpr double f2 = 1.0 / 2, f3 = f2 / 3, f4 = f3 / 4, f5 = f4 / 5, f6 = f5 / 6, f7 = f6 / 7, f8 = f7 / 8,
-                     f9 = f8 / 9, f10 = f9 / 10, f11 = f10 / 11, f12 = f11 / 12, f13 = f12 / 13;
-    const VD q01 = fmadd (r, splat (1.0), splat (1.0));
-    const VD q23 = fmadd (r, splat (f3), splat (f2));
-    const VD q45 = fmadd (r, splat (f5), splat (f4));
-    const VD q67 = fmadd (r, splat (f7), splat (f6));
-    const VD q89 = fmadd (r, splat (f9), splat (f8));
-    const VD q1011 = fmadd (r, splat (f11), splat (f10));
-    const VD q1213 = fmadd (r, splat (f13), splat (f12));
+    const VD rounded = fmadd (x, splat (0x1.71547652b82fep0 * 32), shifter);
+    const VD kd = rounded - shifter;
+    VD r = fmadd (kd, splat (-ln2Hi / 32), x);
+    r = fmadd (kd, splat (-ln2Lo / 32), r);
+    const VU ki = bitCast<VU> (rounded);
+    const VD s = bitCast<VD> (lookup32 (kernelTables.exp2Bits, ki & 31) + (ki << 47));
+    const VD r2 = r * r, r4 = r2 * r2;
+    const VD q01 = r + 1.0;
+    const VD q23 = fmadd (r, splat (1.0 / 6), splat (0.5));
+    const VD q45 = fmadd (r, splat (1.0 / 120), splat (1.0 / 24));
     const VD q03 = fmadd (q23, r2, q01);
-    const VD q47 = fmadd (q67, r2, q45);
-    const VD q811 = fmadd (q1011, r2, q89);
-    const VD q07 = fmadd (q47, r4, q03);
-    const VD q813 = fmadd (q1213, r4, q811);
-    const VD p = fmadd (q813, r8, q07);
-    const VU scale = (bitCast<VU> (rounded) - bitCast<VU> (shifter) + 1023) << 52;
-    return p * bitCast<VD> (scale);
+    const VD q46 = fmadd (r2, splat (1.0 / 720), q45);
+    const VD p = fmadd (q46, r4, q03);
+    return p * s;
 }
 
 VANTORIL_KERNEL_INLINE VD lookupDouble (const double* table, VU index) noexcept
@@ -278,8 +273,8 @@ VANTORIL_KERNEL_INLINE VD log (VD x) noexcept
     const VU index = (bits >> 47) & 31;
     const VD m = bitCast<VD> ((bits & 0x000fffffffffffffULL) | 0x3ff0000000000000ULL);
     const VD e = __builtin_convertvector ((VL) ((bits >> 52) & 0x7ff) - 1023, VD);
-    const VD r = fmadd (m, lookupDouble (kernelLogTable.invc, index), splat (-1.0));
-    const VD logc = lookupDouble (kernelLogTable.logc, index);
+    const VD r = fmadd (m, lookupDouble (kernelTables.invc, index), splat (-1.0));
+    const VD logc = lookupDouble (kernelTables.logc, index);
     const VD r2 = r * r, r4 = r2 * r2;
     // ln (1 + r) = r - r^2/2 + r^3/3 - ... - r^8/8 + r^9/9
     const VD q23 = fmadd (r, splat (1.0 / 3), splat (-0.5));
@@ -296,7 +291,6 @@ VANTORIL_KERNEL_INLINE VD log (VD x) noexcept
 } // namespace dmath
 
 //==============================================================================
-constexpr int chunk = 64;
 constexpr int framesPerVector = W / 2; // a vector holds this many stereo frames
 constexpr double floorDb = -100.0;
 constexpr double squareFloor = 1e-5;
@@ -317,14 +311,20 @@ struct PairState
     D2 gainValue, gainCoefficient, lastGain;
 };
 
-// Values handed from stage to stage, interleaved (left, right, left, ...). Each
-// ring holds four chunks: the stages of one step work on five successive chunks.
-struct ChunkRings
+// How many vectors of frames each stage lags behind AB. Each lag leaves the
+// stage before it (a vector function of about a hundred cycles' latency) time to
+// finish.
+constexpr int lagV1 = 1, lagC = 3, lagV2 = 4, lagD = 5;
+constexpr int ringSize = 16; // vectors held per ring, more than the largest lag
+
+// Values handed from stage to stage, interleaved (left, right, left, ...), one
+// vector of frames per ring entry.
+struct Rings
 {
-    alignas (64) double level[4][2 * chunk];    // AB -> V1
-    alignas (64) double target[4][2 * chunk];   // V1 -> C, V2
-    alignas (64) double smoothed[4][2 * chunk]; // C -> V2
-    alignas (64) double linear[4][2 * chunk];   // V2 -> D
+    alignas (64) double level[ringSize][W];    // AB -> V1
+    alignas (64) double target[ringSize][W];   // V1 -> C, V2
+    alignas (64) double smoothed[ringSize][W]; // C -> V2
+    alignas (64) double linear[ringSize][W];   // V2 -> D
 };
 
 struct CurveConstants
@@ -343,6 +343,9 @@ struct DriveConstants
 };
 
 VANTORIL_KERNEL_INLINE D2 widenLow (F4 f) noexcept { return (D2) _mm_cvtps_pd ((__m128) f); }
+VANTORIL_KERNEL_INLINE D4 join (D2 low, D2 high) noexcept { return (D4) _mm256_set_m128d ((__m128d) high, (__m128d) low); }
+VANTORIL_KERNEL_INLINE D2 lowHalf (D4 v) noexcept { return (D2) _mm256_castpd256_pd128 ((__m256d) v); }
+VANTORIL_KERNEL_INLINE D2 highHalf (D4 v) noexcept { return (D2) _mm256_extractf128_pd ((__m256d) v, 1); }
 
 // The per-sample path's gain computer, for the rare lanes outside the vector
 // functions' range.
@@ -475,140 +478,6 @@ VANTORIL_KERNEL_INLINE void outputVector (const double* target, const double* sm
     deinterleave (out, l, r, valid);
 }
 
-// Where the stages of one step read and write.
-struct StepPointers
-{
-    const float* sideL;
-    const float* sideR;
-    double* levelOut;         // AB
-    const double* levelIn;    // V1
-    double* targetOut;        // V1
-    const double* targetC;    // C
-    double* smoothedOut;      // C
-    const double* targetV2;   // V2
-    const double* smoothedIn; // V2
-    double* linearOut;        // V2
-    float* outL;              // V2
-    float* outR;              // V2
-    const double* linearIn;   // D
-};
-
-// One step of the pipeline. Stage k (AB, V1, C, V2, D) works on chunk s - k, so
-// all five run in one loop with no stage waiting for another; stages first to
-// last are active, each for lengths[k] frames.
-template <int first, int last>
-VANTORIL_KERNEL_INLINE void runStep (PairState& p, const StepPointers& io, const int* lengths, const CurveConstants& cc,
-                     const DriveConstants& dc, VF& peak) noexcept
-{
-    constexpr bool ab = first <= 0 && 0 <= last, v1 = first <= 1 && 1 <= last, c = first <= 2 && 2 <= last;
-    constexpr bool v2 = first <= 3 && 3 <= last, d = first <= 4 && 4 <= last;
-
-    // Local copies keep the state in registers through the loop.
-    F4 fv1 = p.v1, fv2 = p.v2;
-    I4 overflow = p.overflow;
-    D2 level = p.level, smoothed = p.smoothed, slowdown = p.slowdown, gainValue = p.gainValue, lastGain = p.lastGain;
-    L2 heavy = p.heavy;
-    const F4 c0 = p.c0, c1 = p.c1, c2 = p.c2, c3 = p.c3, c4 = p.c4;
-    const I4 runFilter = p.runFilter;
-    const D2 levelCoefficient = p.levelCoefficient, gainCoefficient = p.gainCoefficient;
-    const D2 step = p.slowdownStep, limit = p.slowdownLimit, attack = p.attack, release = p.release;
-    const D2 floor2 = D2 {} + squareFloor;
-    const F4 maxFloat = F4 {} + FLT_MAX;
-
-    int frames = 0;
-    for (int k = first; k <= last; ++k)
-        frames = lengths[k] > frames ? lengths[k] : frames;
-
-    for (int f0 = 0; f0 < frames; f0 += framesPerVector)
-    {
-        for (int i = f0; i < f0 + framesPerVector; ++i)
-        {
-            if (ab && i < lengths[0])
-            {
-                F4 in = { io.sideL[i], io.sideR[i], 0.0f, 0.0f };
-                in = absolute4 (in) <= maxFloat ? in : F4 {};
-                const F4 out = c0 * in + fv1;
-                fv1 = c1 * in - c3 * out + fv2;
-                fv2 = c2 * in - c4 * out;
-                F4 side = runFilter ? out : in;
-                const I4 finite = absolute4 (side) <= maxFloat;
-                overflow |= ~finite;
-                side = finite ? side : F4 {};
-                const D2 x = widenLow (side);
-                D2 square = x * x;
-                square = square > floor2 ? square : floor2;
-                level = ((square / level) - level) * levelCoefficient + level;
-                storeVector (io.levelOut + 2 * i, level);
-            }
-            if (c && i < lengths[2])
-            {
-                const D2 g = loadVector<D2> (io.targetC + 2 * i);
-                const L2 heavyNow = g < -1.0;
-                D2 grown = slowdown + step;
-                grown = limit < grown ? limit : grown;
-                const D2 restarted = heavy ? grown : D2 {};
-                slowdown = heavyNow ? restarted : slowdown;
-                heavy = heavyNow;
-                const D2 difference = g - smoothed;
-                const D2 releasing = (1.0 - slowdown) * (difference * release) + smoothed;
-                const D2 attacking = difference * attack + smoothed;
-                smoothed = difference > 0.0 ? releasing : (difference < 0.0 ? attacking : smoothed);
-                storeVector (io.smoothedOut + 2 * i, smoothed);
-            }
-            if (d && i < lengths[4])
-            {
-                const D2 g = loadVector<D2> (io.linearIn + 2 * i);
-                D2 square = g * g;
-                square = square > floor2 ? square : floor2;
-                gainValue = ((square / gainValue) - gainValue) * gainCoefficient + gainValue;
-                lastGain = g;
-            }
-        }
-        if (v1 && f0 < lengths[1])
-            targetVector (io.levelIn + 2 * f0, io.targetOut + 2 * f0, cc);
-        if (v2 && f0 < lengths[3])
-        {
-            const int valid = lengths[3] - f0 < framesPerVector ? lengths[3] - f0 : framesPerVector;
-            outputVector (io.targetV2 + 2 * f0, io.smoothedIn + 2 * f0, io.linearOut + 2 * f0, io.outL + f0, io.outR + f0,
-                          valid, dc, peak);
-        }
-    }
-
-    // A short last chunk leaves the rest of its vectors to fill: level 1 and
-    // no reduction keep every function of the padding in range.
-    if (ab && lengths[0] < chunk)
-        for (int i = 2 * lengths[0]; i < 2 * chunk; ++i)
-            io.levelOut[i] = 1.0;
-    if (c && lengths[2] < chunk)
-        for (int i = 2 * lengths[2]; i < 2 * chunk; ++i)
-            io.smoothedOut[i] = 0.0;
-
-    p.v1 = fv1;
-    p.v2 = fv2;
-    p.overflow = overflow;
-    p.level = level;
-    p.smoothed = smoothed;
-    p.slowdown = slowdown;
-    p.heavy = heavy;
-    p.gainValue = gainValue;
-    p.lastGain = lastGain;
-}
-
-// The active stages of a step always form a run first..last.
-inline void runStep (int first, int last, PairState& p, const StepPointers& io, const int* lengths,
-                     const CurveConstants& cc, const DriveConstants& dc, VF& peak) noexcept
-{
-#define VANTORIL_STEP(a, b) \
-    if (first == a && last == b) \
-        return runStep<a, b> (p, io, lengths, cc, dc, peak);
-    VANTORIL_STEP (0, 0) VANTORIL_STEP (0, 1) VANTORIL_STEP (0, 2) VANTORIL_STEP (0, 3) VANTORIL_STEP (0, 4)
-    VANTORIL_STEP (1, 1) VANTORIL_STEP (1, 2) VANTORIL_STEP (1, 3) VANTORIL_STEP (1, 4)
-    VANTORIL_STEP (2, 2) VANTORIL_STEP (2, 3) VANTORIL_STEP (2, 4)
-    VANTORIL_STEP (3, 3) VANTORIL_STEP (3, 4)
-    VANTORIL_STEP (4, 4)
-#undef VANTORIL_STEP
-}
-
 inline void processBlock (KernelChannel* channels, int numChannels, int numSamples, const BlockSettings& settings) noexcept
 {
     if (numChannels < 1 || numSamples < 1)
@@ -616,7 +485,7 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
 
     // A mono block runs lane 1 on silence, with state and samples of its own.
     LowCutState spareLowCut;
-    alignas (64) float spareSamples[chunk] = {};
+    alignas (64) float spareSamples[framesPerVector] = {};
 
     CompressorChannel* compressors[2] = { channels[0].compressor, numChannels > 1 ? channels[1].compressor : nullptr };
     LowCutState* lowCuts[2] = { channels[0].lowCut, numChannels > 1 ? channels[1].lowCut : &spareLowCut };
@@ -669,39 +538,126 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
     dc.mixAmount = settings.mixAmount;
     dc.log2Ten = libmfloat::log2OfTen();
 
-    ChunkRings rings;
+    Rings rings;
+    std::memset (&rings, 0, sizeof (rings));
     VF peak {};
 
-    const int numChunks = (numSamples + chunk - 1) / chunk;
-    auto lengthOf = [&] (int j) { return j >= 0 && j < numChunks ? (j == numChunks - 1 ? numSamples - j * chunk : chunk) : 0; };
-    auto left = [&] (int j) -> float* { return samples[0] + (j > 0 ? j : 0) * chunk; };
-    auto right = [&] (int j) -> float* { return samples[1] != nullptr ? samples[1] + (j > 0 ? j : 0) * chunk : spareSamples; };
+    // Vector t of frames starts at frame t * framesPerVector; the last may be short.
+    const int numVectors = (numSamples + framesPerVector - 1) / framesPerVector;
+    auto framesIn = [&] (int t) { return t == numVectors - 1 ? numSamples - t * framesPerVector : framesPerVector; };
+    auto valid = [&] (int t) { return t >= 0 && t < numVectors; };
+    float* const left = samples[0];
+    float* const right = samples[1];
 
-    for (int s = 0; s < numChunks + 4; ++s)
+    // Recursion state in registers through the loop. Both RMS detectors (level:
+    // lanes 0-1, gain: lanes 2-3) share one register and one division per frame.
+    F4 fv1 = p.v1, fv2 = p.v2;
+    I4 overflow = p.overflow;
+    D4 detector = { p.level[0], p.level[1], p.gainValue[0], p.gainValue[1] };
+    D2 smoothed = p.smoothed, slowdown = p.slowdown, lastGain = p.lastGain;
+    L2 heavy = p.heavy;
+    const F4 c0 = p.c0, c1 = p.c1, c2 = p.c2, c3 = p.c3, c4 = p.c4;
+    const I4 runFilter = p.runFilter;
+    const D4 detectorCoefficient = { p.levelCoefficient[0], p.levelCoefficient[1], p.gainCoefficient[0], p.gainCoefficient[1] };
+    const D2 step = p.slowdownStep, limit = p.slowdownLimit, attack = p.attack, release = p.release;
+    const D4 floor4 = D4 {} + squareFloor;
+    const F4 maxFloat = F4 {} + FLT_MAX;
+    const L4 levelLanes = { -1, -1, 0, 0 }, gainLanes = { 0, 0, -1, -1 };
+
+    for (int t = 0; t < numVectors + lagD; ++t)
     {
-        int lengths[5];
-        for (int k = 0; k < 5; ++k)
-            lengths[k] = lengthOf (s - k);
-        const int first = s - numChunks + 1 > 0 ? s - numChunks + 1 : 0;
-        const int last = s < 4 ? s : 4;
+        const int tAB = t, tC = t - lagC, tD = t - lagD;
+        const int nAB = valid (tAB) ? framesIn (tAB) : 0;
+        const int nC = valid (tC) ? framesIn (tC) : 0;
+        const int nD = valid (tD) ? framesIn (tD) : 0;
+        double* const levelOut = rings.level[tAB & (ringSize - 1)];
+        const double* const targetC = rings.target[tC & (ringSize - 1)];
+        double* const smoothedOut = rings.smoothed[tC & (ringSize - 1)];
+        const double* const linearIn = rings.linear[tD & (ringSize - 1)];
+        const int baseAB = tAB * framesPerVector;
 
-        StepPointers io;
-        io.sideL = left (s);
-        io.sideR = right (s);
-        io.levelOut = rings.level[s & 3];
-        io.levelIn = rings.level[(s - 1) & 3];
-        io.targetOut = rings.target[(s - 1) & 3];
-        io.targetC = rings.target[(s - 2) & 3];
-        io.smoothedOut = rings.smoothed[(s - 2) & 3];
-        io.targetV2 = rings.target[(s - 3) & 3];
-        io.smoothedIn = rings.smoothed[(s - 3) & 3];
-        io.linearOut = rings.linear[(s - 3) & 3];
-        io.outL = left (s - 3);
-        io.outR = right (s - 3);
-        io.linearIn = rings.linear[(s - 4) & 3];
+        for (int i = 0; i < framesPerVector; ++i)
+        {
+            const bool levelNow = i < nAB;
+            const bool gainNow = i < nD;
+            D2 side2 {}, gain2 {};
+            if (levelNow)
+            {
+                F4 in = { left[baseAB + i], right != nullptr ? right[baseAB + i] : 0.0f, 0.0f, 0.0f };
+                in = absolute4 (in) <= maxFloat ? in : F4 {};
+                const F4 out = c0 * in + fv1;
+                fv1 = c1 * in - c3 * out + fv2;
+                fv2 = c2 * in - c4 * out;
+                F4 side = runFilter ? out : in;
+                const I4 finite = absolute4 (side) <= maxFloat;
+                overflow |= ~finite;
+                side = finite ? side : F4 {};
+                side2 = widenLow (side);
+            }
+            if (gainNow)
+            {
+                gain2 = loadVector<D2> (linearIn + 2 * i);
+                lastGain = gain2;
+            }
+            if (levelNow || gainNow)
+            {
+                const D4 x = join (side2, gain2);
+                D4 square = x * x;
+                square = square > floor4 ? square : floor4;
+                const D4 next = ((square / detector) - detector) * detectorCoefficient + detector;
+                if (levelNow && gainNow)
+                    detector = next;
+                else
+                    detector = (levelNow ? levelLanes : gainLanes) ? next : detector;
+                if (levelNow)
+                    storeVector (levelOut + 2 * i, lowHalf (detector));
+            }
+            if (i < nC)
+            {
+                const D2 g = loadVector<D2> (targetC + 2 * i);
+                const L2 heavyNow = g < -1.0;
+                D2 grown = slowdown + step;
+                grown = limit < grown ? limit : grown;
+                const D2 restarted = heavy ? grown : D2 {};
+                slowdown = heavyNow ? restarted : slowdown;
+                heavy = heavyNow;
+                const D2 difference = g - smoothed;
+                const D2 releasing = (1.0 - slowdown) * (difference * release) + smoothed;
+                const D2 attacking = difference * attack + smoothed;
+                smoothed = difference > 0.0 ? releasing : (difference < 0.0 ? attacking : smoothed);
+                storeVector (smoothedOut + 2 * i, smoothed);
+            }
+        }
+        // A short last vector is padded: level 1 and no reduction keep every
+        // function of the padding in range.
+        for (int i = nAB; i < framesPerVector && nAB > 0; ++i)
+            storeVector (levelOut + 2 * i, D2 { 1.0, 1.0 });
+        for (int i = nC; i < framesPerVector && nC > 0; ++i)
+            storeVector (smoothedOut + 2 * i, D2 {});
 
-        runStep (first, last, p, io, lengths, cc, dc, peak);
+        const int tV1 = t - lagV1;
+        if (valid (tV1))
+            targetVector (rings.level[tV1 & (ringSize - 1)], rings.target[tV1 & (ringSize - 1)], cc);
+
+        const int tV2 = t - lagV2;
+        if (valid (tV2))
+        {
+            const int base = tV2 * framesPerVector;
+            outputVector (rings.target[tV2 & (ringSize - 1)], rings.smoothed[tV2 & (ringSize - 1)],
+                          rings.linear[tV2 & (ringSize - 1)], left + base, right != nullptr ? right + base : spareSamples,
+                          framesIn (tV2), dc, peak);
+        }
     }
+
+    p.v1 = fv1;
+    p.v2 = fv2;
+    p.overflow = overflow;
+    p.level = lowHalf (detector);
+    p.gainValue = highHalf (detector);
+    p.smoothed = smoothed;
+    p.slowdown = slowdown;
+    p.heavy = heavy;
+    p.lastGain = lastGain;
 
     // Back into the channels and filters.
     for (int lane = 0; lane < numChannels; ++lane)

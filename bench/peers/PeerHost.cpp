@@ -5,7 +5,7 @@
 // run() calls are timed; the cost of the timing itself is measured with an
 // empty call and subtracted. Prints a table of medians and their spread.
 //
-//   vantoril-peers [--rounds N] [--seconds S] [--block N] [--markdown]
+//   vantoril-peers [--rounds N] [--seconds S] [--block N] [--only TEXT] [--markdown]
 #include <lilv/lilv.h>
 #include <lv2/atom/atom.h>
 #include <lv2/atom/forge.h>
@@ -359,6 +359,7 @@ int main (int argc, char** argv)
     int rounds = 15, block = 512;
     double seconds = 4.0;
     bool markdown = false;
+    std::string only;
     for (int i = 1; i < argc; ++i)
     {
         const std::string a = argv[i];
@@ -368,11 +369,13 @@ int main (int argc, char** argv)
             seconds = std::max (0.1, std::atof (argv[++i]));
         else if (a == "--block" && i + 1 < argc)
             block = std::max (1, std::atoi (argv[++i]));
+        else if (a == "--only" && i + 1 < argc)
+            only = argv[++i];
         else if (a == "--markdown")
             markdown = true;
         else
         {
-            std::fprintf (stderr, "usage: vantoril-peers [--rounds N] [--seconds S] [--block N] [--markdown]\n");
+            std::fprintf (stderr, "usage: vantoril-peers [--rounds N] [--seconds S] [--block N] [--only TEXT] [--markdown]\n");
             return 2;
         }
     }
@@ -394,6 +397,8 @@ int main (int argc, char** argv)
     std::vector<std::unique_ptr<Instance>> instances;
     for (const auto& peer : peers())
     {
+        if (! peer.ours && ! only.empty() && peer.label.find (only) == std::string::npos)
+            continue;
         LilvNode* uri = lilv_new_uri (world, peer.uri.c_str());
         const LilvPlugin* plugin = lilv_plugins_get_by_uri (all, uri);
         lilv_node_free (uri);
