@@ -36,6 +36,7 @@ namespace vantoril::VANTORIL_KERNEL_NAMESPACE
 // The kernel's helpers are inlined whatever their size: a call would pass the
 // vectors through memory.
 #define VANTORIL_KERNEL_INLINE inline __attribute__ ((always_inline))
+#define VANTORIL_KERNEL_LAMBDA __attribute__ ((always_inline))
 
 constexpr int W = VANTORIL_KERNEL_LANES;
 
@@ -574,25 +575,45 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
         const double* const targetC = rings.target[tC & (ringSize - 1)];
         double* const smoothedOut = rings.smoothed[tC & (ringSize - 1)];
         const double* const linearIn = rings.linear[tD & (ringSize - 1)];
-        const int baseAB = tAB * framesPerVector;
 
-        for (int i = 0; i < framesPerVector; ++i)
+        // The side chain of vector t, interleaved, non-finite samples as silence.
+        alignas (16) float side[W];
+        if (nAB > 0)
         {
-            const bool levelNow = i < nAB;
-            const bool gainNow = i < nD;
+            const int base = tAB * framesPerVector;
+            VF x;
+            if (nAB == framesPerVector)
+            {
+                x = interleave (left + base, right != nullptr ? right + base : spareSamples);
+            }
+            else
+            {
+                float lp[framesPerVector] = {}, rp[framesPerVector] = {};
+                for (int i = 0; i < nAB; ++i)
+                {
+                    lp[i] = left[base + i];
+                    rp[i] = right != nullptr ? right[base + i] : 0.0f;
+                }
+                x = interleave (lp, rp);
+            }
+            x = absolute (x) <= FLT_MAX ? x : VF {};
+            storeVector (side, x);
+        }
+
+        // One frame of the recursions: low cut and both detectors, smoothing.
+        auto frame = [&] (int i, bool levelNow, bool gainNow, bool smoothNow) VANTORIL_KERNEL_LAMBDA {
             D2 side2 {}, gain2 {};
             if (levelNow)
             {
-                F4 in = { left[baseAB + i], right != nullptr ? right[baseAB + i] : 0.0f, 0.0f, 0.0f };
-                in = absolute4 (in) <= maxFloat ? in : F4 {};
+                const F4 in = (F4) _mm_castpd_ps (_mm_load_sd (reinterpret_cast<const double*> (side + 2 * i)));
                 const F4 out = c0 * in + fv1;
                 fv1 = c1 * in - c3 * out + fv2;
                 fv2 = c2 * in - c4 * out;
-                F4 side = runFilter ? out : in;
-                const I4 finite = absolute4 (side) <= maxFloat;
+                F4 filtered = runFilter ? out : in;
+                const I4 finite = absolute4 (filtered) <= maxFloat;
                 overflow |= ~finite;
-                side = finite ? side : F4 {};
-                side2 = widenLow (side);
+                filtered = finite ? filtered : F4 {};
+                side2 = widenLow (filtered);
             }
             if (gainNow)
             {
@@ -602,8 +623,8 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
             if (levelNow || gainNow)
             {
                 const D4 x = join (side2, gain2);
-                D4 square = x * x;
-                square = square > floor4 ? square : floor4;
+                // max() here is the comparison x^2 > floor ? x^2 : floor (x is finite).
+                const D4 square = (D4) _mm256_max_pd ((__m256d) (x * x), (__m256d) floor4);
                 const D4 next = ((square / detector) - detector) * detectorCoefficient + detector;
                 if (levelNow && gainNow)
                     detector = next;
@@ -612,7 +633,7 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
                 if (levelNow)
                     storeVector (levelOut + 2 * i, lowHalf (detector));
             }
-            if (i < nC)
+            if (smoothNow)
             {
                 const D2 g = loadVector<D2> (targetC + 2 * i);
                 const L2 heavyNow = g < -1.0;
@@ -624,16 +645,28 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
                 const D2 difference = g - smoothed;
                 const D2 releasing = (1.0 - slowdown) * (difference * release) + smoothed;
                 const D2 attacking = difference * attack + smoothed;
-                smoothed = difference > 0.0 ? releasing : (difference < 0.0 ? attacking : smoothed);
+                // A difference of zero leaves the value as it is either way.
+                smoothed = difference > 0.0 ? releasing : attacking;
                 storeVector (smoothedOut + 2 * i, smoothed);
             }
+        };
+
+        if (nAB == framesPerVector && nC == framesPerVector && nD == framesPerVector)
+        {
+            for (int i = 0; i < framesPerVector; ++i)
+                frame (i, true, true, true);
         }
-        // A short last vector is padded: level 1 and no reduction keep every
-        // function of the padding in range.
-        for (int i = nAB; i < framesPerVector && nAB > 0; ++i)
-            storeVector (levelOut + 2 * i, D2 { 1.0, 1.0 });
-        for (int i = nC; i < framesPerVector && nC > 0; ++i)
-            storeVector (smoothedOut + 2 * i, D2 {});
+        else
+        {
+            for (int i = 0; i < framesPerVector; ++i)
+                frame (i, i < nAB, i < nD, i < nC);
+            // A short last vector is padded: level 1 and no reduction keep every
+            // function of the padding in range.
+            for (int i = nAB; i < framesPerVector && nAB > 0; ++i)
+                storeVector (levelOut + 2 * i, D2 { 1.0, 1.0 });
+            for (int i = nC; i < framesPerVector && nC > 0; ++i)
+                storeVector (smoothedOut + 2 * i, D2 {});
+        }
 
         const int tV1 = t - lagV1;
         if (valid (tV1))
@@ -720,5 +753,6 @@ inline void pow10fArray (const float* in, float* out, int n) noexcept
 }
 
 #undef VANTORIL_KERNEL_INLINE
+#undef VANTORIL_KERNEL_LAMBDA
 
 } // namespace vantoril::VANTORIL_KERNEL_NAMESPACE
