@@ -119,6 +119,13 @@ VANTORIL_KERNEL_INLINE bool anyLane (VI mask) noexcept
 #endif
 }
 
+#if VANTORIL_KERNEL_LANES == 8
+VANTORIL_KERNEL_INLINE VD maxPd (VD a, VD b) noexcept { return (VD) _mm512_max_pd ((__m512d) a, (__m512d) b); }
+VANTORIL_KERNEL_INLINE VF maxPs (VF a, VF b) noexcept { return (VF) _mm256_max_ps ((__m256) a, (__m256) b); }
+#else
+VANTORIL_KERNEL_INLINE VD maxPd (VD a, VD b) noexcept { return (VD) _mm256_max_pd ((__m256d) a, (__m256d) b); }
+VANTORIL_KERNEL_INLINE VF maxPs (VF a, VF b) noexcept { return (VF) _mm_max_ps ((__m128) a, (__m128) b); }
+#endif
 VANTORIL_KERNEL_INLINE VD absolute (VD x) noexcept { return bitCast<VD> (bitCast<VU> (x) & 0x7fffffffffffffffULL); }
 VANTORIL_KERNEL_INLINE VF absolute (VF x) noexcept { return bitCast<VF> (bitCast<VI> (x) & 0x7fffffff); }
 VANTORIL_KERNEL_INLINE F4 absolute4 (F4 x) noexcept { return bitCast<F4> (bitCast<I4> (x) & 0x7fffffff); }
@@ -326,6 +333,7 @@ struct Rings
     alignas (64) double target[ringSize][W];   // V1 -> C, V2
     alignas (64) double smoothed[ringSize][W]; // C -> V2
     alignas (64) double linear[ringSize][W];   // V2 -> D
+    alignas (64) float input[ringSize][W];     // sanitised input: AB, V2
 };
 
 struct CurveConstants
@@ -369,13 +377,14 @@ VANTORIL_KERNEL_INLINE void targetVector (const double* level, double* target, c
 {
     constexpr double toDb = 8.6858896380650365530; // 20 / ln 10
     const VD v = loadVector<VD> (level);
-    const VL inRange = (v > 1e-300) & (v < 1e300);
     VD db = dmath::log (v) * toDb;
     db = db > floorDb ? db : VD {} + floorDb;
     const VD exponent = (db - cc.thresholdDb) * cc.knee;
     const VD curve = dmath::log (dmath::exp (exponent) + 1.0) * cc.scale;
     VD g = db > floorDb ? curve : VD {};
-    const VL outside = ~inRange | ~((exponent < 700.0) & (exponent > -700.0));
+    // The detector keeps its value between about 1e-10 and 1e83, so only the
+    // exponential can leave its range (NaN included).
+    const VL outside = ~((exponent < 700.0) & (exponent > -700.0));
     if (__builtin_expect (anyLane (outside), 0))
         for (int lane = 0; lane < W; ++lane)
             if (outside[lane])
@@ -426,36 +435,21 @@ VANTORIL_KERNEL_INLINE void deinterleave (VF v, float* l, float* r, int frames) 
 
 // V2 on one vector of `valid` frames: attack jump, linear gain (kept for D),
 // then the audio path in place; raises peak to the output magnitude per lane.
-VANTORIL_KERNEL_INLINE void outputVector (const double* target, const double* smoothed, double* linear, float* l, float* r, int valid,
-                          const DriveConstants& dc, VF& peak) noexcept
+VANTORIL_KERNEL_INLINE void outputVector (const double* target, const double* smoothed, const float* input, double* linear,
+                                          float* l, float* r, int valid, const DriveConstants& dc, VF& peak) noexcept
 {
     const VD g = loadVector<VD> (target);
     const VD y = loadVector<VD> (smoothed);
 
-    VD jump = 0.6 * (y - g);
-    jump = jump > 0.0 ? jump : VD {};
+    // max() is the comparison jump > 0 ? jump : 0, NaN included.
+    const VD jump = maxPd (0.6 * (y - g), VD {});
     const VD applied = y - jump;
     const VF exponent = toFloat (applied * 0.05);
     VD gain = toDouble (pow10fLanes (exponent, dc.log2Ten));
     gain = applied > floorDb ? gain : VD {};
     storeVector (linear, gain);
 
-    VF x;
-    if (valid == framesPerVector)
-    {
-        x = interleave (l, r);
-    }
-    else
-    {
-        float lp[framesPerVector] = {}, rp[framesPerVector] = {};
-        for (int i = 0; i < valid; ++i)
-        {
-            lp[i] = l[i];
-            rp[i] = r[i];
-        }
-        x = interleave (lp, rp);
-    }
-    x = absolute (x) <= FLT_MAX ? x : VF {};
+    const VF x = loadVector<VF> (input);
 
     const VF compressed = toFloat (toDouble (x) * gain);
 #ifdef ABLATE_DRIVE
@@ -474,7 +468,7 @@ VANTORIL_KERNEL_INLINE void outputVector (const double* target, const double* sm
     if (valid < framesPerVector)
         for (int lane = 2 * valid; lane < W; ++lane)
             magnitude[lane] = 0.0f;
-    peak = magnitude > peak ? magnitude : peak;
+    peak = maxPs (magnitude, peak);
 
     deinterleave (out, l, r, valid);
 }
@@ -577,7 +571,7 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
         const double* const linearIn = rings.linear[tD & (ringSize - 1)];
 
         // The side chain of vector t, interleaved, non-finite samples as silence.
-        alignas (16) float side[W];
+        float* const side = rings.input[tAB & (ringSize - 1)];
         if (nAB > 0)
         {
             const int base = tAB * framesPerVector;
@@ -676,7 +670,7 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
         if (valid (tV2))
         {
             const int base = tV2 * framesPerVector;
-            outputVector (rings.target[tV2 & (ringSize - 1)], rings.smoothed[tV2 & (ringSize - 1)],
+            outputVector (rings.target[tV2 & (ringSize - 1)], rings.smoothed[tV2 & (ringSize - 1)], rings.input[tV2 & (ringSize - 1)],
                           rings.linear[tV2 & (ringSize - 1)], left + base, right != nullptr ? right + base : spareSamples,
                           framesIn (tV2), dc, peak);
         }
