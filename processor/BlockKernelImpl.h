@@ -280,7 +280,9 @@ VANTORIL_KERNEL_INLINE VD log (VD x) noexcept
     const VU bits = bitCast<VU> (x);
     const VU index = (bits >> 47) & 31;
     const VD m = bitCast<VD> ((bits & 0x000fffffffffffffULL) | 0x3ff0000000000000ULL);
-    const VD e = __builtin_convertvector ((VL) ((bits >> 52) & 0x7ff) - 1023, VD);
+    // The biased exponent as a double: placed in the mantissa of 2^52, which is
+    // then subtracted with the bias (x is positive, so no sign bit).
+    const VD e = bitCast<VD> ((bits >> 52) | 0x4330000000000000ULL) - (0x1p52 + 1023.0);
     const VD r = fmadd (m, lookupDouble (kernelTables.invc, index), splat (-1.0));
     const VD logc = lookupDouble (kernelTables.logc, index);
     const VD r2 = r * r, r4 = r2 * r2;
@@ -562,9 +564,12 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
     for (int t = 0; t < numVectors + lagD; ++t)
     {
         const int tAB = t, tC = t - lagC, tD = t - lagD;
-        const int nAB = valid (tAB) ? framesIn (tAB) : 0;
-        const int nC = valid (tC) ? framesIn (tC) : 0;
-        const int nD = valid (tD) ? framesIn (tD) : 0;
+        // Between the pipeline's start and the block's last vector every stage
+        // has a whole vector of frames.
+        const bool steady = t >= lagD && t < numVectors - 1;
+        const int nAB = steady ? framesPerVector : (valid (tAB) ? framesIn (tAB) : 0);
+        const int nC = steady ? framesPerVector : (valid (tC) ? framesIn (tC) : 0);
+        const int nD = steady ? framesPerVector : (valid (tD) ? framesIn (tD) : 0);
         double* const levelOut = rings.level[tAB & (ringSize - 1)];
         const double* const targetC = rings.target[tC & (ringSize - 1)];
         double* const smoothedOut = rings.smoothed[tC & (ringSize - 1)];
@@ -645,7 +650,7 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
             }
         };
 
-        if (nAB == framesPerVector && nC == framesPerVector && nD == framesPerVector)
+        if (steady || (nAB == framesPerVector && nC == framesPerVector && nD == framesPerVector))
         {
             for (int i = 0; i < framesPerVector; ++i)
                 frame (i, true, true, true);
@@ -663,16 +668,16 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
         }
 
         const int tV1 = t - lagV1;
-        if (valid (tV1))
+        if (steady || valid (tV1))
             targetVector (rings.level[tV1 & (ringSize - 1)], rings.target[tV1 & (ringSize - 1)], cc);
 
         const int tV2 = t - lagV2;
-        if (valid (tV2))
+        if (steady || valid (tV2))
         {
             const int base = tV2 * framesPerVector;
             outputVector (rings.target[tV2 & (ringSize - 1)], rings.smoothed[tV2 & (ringSize - 1)], rings.input[tV2 & (ringSize - 1)],
                           rings.linear[tV2 & (ringSize - 1)], left + base, right != nullptr ? right + base : spareSamples,
-                          framesIn (tV2), dc, peak);
+                          steady ? framesPerVector : framesIn (tV2), dc, peak);
         }
     }
 
