@@ -19,6 +19,12 @@ KernelTables::KernelTables() noexcept
         std::memcpy (&bits, &power, sizeof (bits));
         exp2Bits[i] = bits - (static_cast<std::uint64_t> (i) << 47);
     }
+    for (int i = 0; i < 16; ++i)
+    {
+        const double c = i < 8 ? 1.0 + (i + 0.5) / 16.0 : (1.0 + (i + 0.5) / 16.0) / 2.0;
+        invc16[i] = 1.0 / c;
+        logc16[i] = -std::log (invc16[i]);
+    }
 }
 
 const KernelTables kernelTables;

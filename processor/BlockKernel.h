@@ -55,6 +55,10 @@ struct KernelTables
     alignas (64) double invc[32];
     alignas (64) double logc[32];
     alignas (64) std::uint64_t exp2Bits[32];
+    // The same for a mantissa in [0.75, 1.5) split into 16 intervals: 0-7 of
+    // width 1/16 from 1, 8-15 of width 1/32 from 0.75.
+    alignas (64) double invc16[16];
+    alignas (64) double logc16[16];
     KernelTables() noexcept;
 };
 extern const KernelTables kernelTables;

@@ -273,6 +273,35 @@ VANTORIL_KERNEL_INLINE VD lookupDouble (const double* table, VU index) noexcept
     return bitCast<VD> (lookup32 (reinterpret_cast<const std::uint64_t*> (table), index));
 }
 
+#if VANTORIL_KERNEL_LANES == 8
+// ln x for positive normal x: x = 2^e m with m in [0.75, 1.5) (the processor
+// splits x itself), ln m = ln c + ln (1 + r) with c the centre of one of 16
+// intervals and |r| <= 1/32, ln (1 + r) to degree 11 in Estrin's scheme.
+VANTORIL_KERNEL_INLINE VD log (VD x) noexcept
+{
+    const VD m = (VD) _mm512_getmant_pd ((__m512d) x, _MM_MANT_NORM_p75_1p5, _MM_MANT_SIGN_src);
+    const VD e = (VD) _mm512_getexp_pd ((__m512d) x) - (VD) _mm512_getexp_pd ((__m512d) m);
+    // The top four mantissa bits of m number the intervals: 0-7 cover [1, 1.5),
+    // 8-15 cover [0.75, 1).
+    const __m512i index = (__m512i) ((bitCast<VU> (m) >> 48) & 15);
+    const VD invc = (VD) _mm512_permutex2var_pd (_mm512_load_pd (kernelTables.invc16), index, _mm512_load_pd (kernelTables.invc16 + 8));
+    const VD logc = (VD) _mm512_permutex2var_pd (_mm512_load_pd (kernelTables.logc16), index, _mm512_load_pd (kernelTables.logc16 + 8));
+    const VD r = fmadd (m, invc, splat (-1.0));
+    const VD r2 = r * r, r4 = r2 * r2, r8 = r4 * r4;
+    // ln (1 + r) = r - r^2/2 + r^3/3 - ... - r^10/10 + r^11/11
+    const VD q23 = fmadd (r, splat (1.0 / 3), splat (-0.5));
+    const VD q45 = fmadd (r, splat (1.0 / 5), splat (-0.25));
+    const VD q67 = fmadd (r, splat (1.0 / 7), splat (-1.0 / 6));
+    const VD q89 = fmadd (r, splat (1.0 / 9), splat (-0.125));
+    const VD q1011 = fmadd (r, splat (1.0 / 11), splat (-0.1));
+    const VD q25 = fmadd (q45, r2, q23);
+    const VD q69 = fmadd (q89, r2, q67);
+    const VD q29 = fmadd (q69, r4, q25);
+    const VD q211 = fmadd (q1011, r8, q29);
+    const VD log1p = fmadd (q211, r2, r);
+    return fmadd (e, splat (ln2Hi), fmadd (e, splat (ln2Lo), logc) + log1p);
+}
+#else
 // ln x for positive normal x: x = 2^e m, ln m = ln c + ln (1 + r) with
 // r = m / c - 1 small, ln (1 + r) to degree 9 in Estrin's scheme.
 VANTORIL_KERNEL_INLINE VD log (VD x) noexcept
@@ -298,6 +327,7 @@ VANTORIL_KERNEL_INLINE VD log (VD x) noexcept
     const VD log1p = r + tail;
     return fmadd (e, splat (ln2Hi), fmadd (e, splat (ln2Lo), logc) + log1p);
 }
+#endif
 } // namespace dmath
 
 //==============================================================================
