@@ -90,10 +90,12 @@ VANTORIL_KERNEL_INLINE VD fmadd (VD a, VD b, VD c) noexcept
 VANTORIL_KERNEL_INLINE VU lookup32 (const std::uint64_t* table, VU index) noexcept
 {
 #if VANTORIL_KERNEL_LANES == 8
+    // Each permute reads the low four bits of the index; bit 4, shifted into
+    // the sign, picks the half of the table.
     const __m512i i = (__m512i) index;
-    const __m512i low = _mm512_permutex2var_epi64 (_mm512_loadu_si512 (table), i, _mm512_loadu_si512 (table + 8));
-    const __m512i high = _mm512_permutex2var_epi64 (_mm512_loadu_si512 (table + 16), i, _mm512_loadu_si512 (table + 24));
-    const __mmask8 upper = _mm512_test_epi64_mask (i, _mm512_set1_epi64 (16));
+    const __m512i low = _mm512_permutex2var_epi64 (_mm512_load_si512 (table), i, _mm512_load_si512 (table + 8));
+    const __m512i high = _mm512_permutex2var_epi64 (_mm512_load_si512 (table + 16), i, _mm512_load_si512 (table + 24));
+    const __mmask8 upper = _mm512_movepi64_mask (_mm512_slli_epi64 (i, 59));
     return (VU) _mm512_mask_blend_epi64 (upper, low, high);
 #else
     return (VU) _mm256_i64gather_epi64 ((const long long*) table, (__m256i) (index & 31), 8);
@@ -155,7 +157,7 @@ constexpr double shift = 0x1.8p+52;
 VANTORIL_KERNEL_INLINE VD scaleByTable (VD rounded, VD r, const double* c) noexcept
 {
     const VU ki = bitCast<VU> (rounded);
-    VU t = lookup32 (powersOfTwo, ki & 31);
+    VU t = lookup32 (powersOfTwo, ki);
     t += ki << 47;
     const VD s = bitCast<VD> (t);
     const VD z = fmadd (VD {} + c[0], r, VD {} + c[1]);
@@ -257,7 +259,7 @@ VANTORIL_KERNEL_INLINE VD exp (VD x) noexcept
     VD r = fmadd (kd, splat (-ln2Hi / 32), x);
     r = fmadd (kd, splat (-ln2Lo / 32), r);
     const VU ki = bitCast<VU> (rounded);
-    const VD s = bitCast<VD> (lookup32 (kernelTables.exp2Bits, ki & 31) + (ki << 47));
+    const VD s = bitCast<VD> (lookup32 (kernelTables.exp2Bits, ki) + (ki << 47));
     const VD r2 = r * r, r4 = r2 * r2;
     const VD q01 = r + 1.0;
     const VD q23 = fmadd (r, splat (1.0 / 6), splat (0.5));
@@ -380,6 +382,7 @@ struct DriveConstants
     float makeupScale;
     float levelGain;
     float mixAmount;
+    float dryShare; // 1 - mix
     double log2Ten;
 };
 
@@ -493,7 +496,7 @@ VANTORIL_KERNEL_INLINE void outputVector (const double* target, const double* sm
     const VF e2 = expfLanes (shifted * shifted * -5.0f);
     const VF bump = e2 * 0.5f * 0.5f * dc.driveAmount;
     const VF driven = t * dc.makeupScale + bump;
-    VF out = ((driven * dc.levelGain) * dc.mixAmount) + ((1.0f - dc.mixAmount) * x);
+    VF out = ((driven * dc.levelGain) * dc.mixAmount) + (dc.dryShare * x);
     out = absolute (out) <= FLT_MAX ? out : VF {};
 
     VF magnitude = absolute (out);
@@ -563,6 +566,7 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
     dc.makeupScale = settings.makeupScale;
     dc.levelGain = settings.levelGain;
     dc.mixAmount = settings.mixAmount;
+    dc.dryShare = 1.0f - settings.mixAmount;
     dc.log2Ten = libmfloat::log2OfTen();
 
     Rings rings;
