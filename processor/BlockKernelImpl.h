@@ -343,7 +343,6 @@ struct PairState
     // low cut
     F4 c0, c1, c2, c3, c4, v1, v2;
     I4 runFilter;
-    I4 overflow;
     // level detector
     D2 level, levelCoefficient;
     // smoothing
@@ -419,7 +418,7 @@ VANTORIL_KERNEL_INLINE void targetVector (const double* level, double* target, c
     VD g = db > floorDb ? curve : VD {};
     // The detector keeps its value between about 1e-10 and 1e83, so only the
     // exponential can leave its range (NaN included).
-    const VL outside = ~((exponent < 700.0) & (exponent > -700.0));
+    const VL outside = ! (absolute (exponent) < 700.0);
     if (__builtin_expect (anyLane (outside), 0))
         for (int lane = 0; lane < W; ++lane)
             if (outside[lane])
@@ -490,10 +489,21 @@ VANTORIL_KERNEL_INLINE void outputVector (const double* target, const double* sm
 #ifdef ABLATE_DRIVE
     deinterleave (compressed, l, r, valid); return;
 #endif
-    const VF e1 = expfLanes (compressed * dc.argumentScale);
-    const VF t = 2.0f / (e1 + 1.0f) - 1.0f;
+    const VF a1 = compressed * dc.argumentScale;
     const VF shifted = compressed + 1.0f;
-    const VF e2 = expfLanes (shifted * shifted * -5.0f);
+    const VF a2 = shifted * shifted * -5.0f;
+    VF e1 = toFloat (libmfloat::expf (toDouble (a1)));
+    VF e2 = toFloat (libmfloat::expf (toDouble (a2)));
+    const VI outside = (! (absolute (a1) < 88.0f)) | (! (absolute (a2) < 88.0f));
+    if (__builtin_expect (anyLane (outside), 0))
+        for (int i = 0; i < W; ++i)
+        {
+            if (! (std::abs (a1[i]) < 88.0f))
+                e1[i] = std::exp (a1[i]);
+            if (! (std::abs (a2[i]) < 88.0f))
+                e2[i] = std::exp (a2[i]);
+        }
+    const VF t = 2.0f / (e1 + 1.0f) - 1.0f;
     const VF bump = e2 * 0.5f * 0.5f * dc.driveAmount;
     const VF driven = t * dc.makeupScale + bump;
     VF out = ((driven * dc.levelGain) * dc.mixAmount) + (dc.dryShare * x);
@@ -536,7 +546,6 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
     p.v1 = pairF (lowCuts[0]->v1, lowCuts[1]->v1);
     p.v2 = pairF (lowCuts[0]->v2, lowCuts[1]->v2);
     p.runFilter = I4 { lowCuts[0]->run ? -1 : 0, lowCuts[1]->run ? -1 : 0, 0, 0 };
-    p.overflow = I4 {};
     p.level = pair (state[0].levelValue, state[1].levelValue);
     p.levelCoefficient = pair (state[0].levelCoefficient, state[1].levelCoefficient);
     p.smoothed = pair (state[0].smoothedReductionDb, state[1].smoothedReductionDb);
@@ -583,7 +592,6 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
     // Recursion state in registers through the loop. Both RMS detectors (level:
     // lanes 0-1, gain: lanes 2-3) share one register and one division per frame.
     F4 fv1 = p.v1, fv2 = p.v2;
-    I4 overflow = p.overflow;
     D4 detector = { p.level[0], p.level[1], p.gainValue[0], p.gainValue[1] };
     D2 smoothed = p.smoothed, slowdown = p.slowdown, lastGain = p.lastGain;
     L2 heavy = p.heavy;
@@ -643,9 +651,7 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
                 fv1 = c1 * in - c3 * out + fv2;
                 fv2 = c2 * in - c4 * out;
                 F4 filtered = runFilter ? out : in;
-                const I4 finite = absolute4 (filtered) <= maxFloat;
-                overflow |= ~finite;
-                filtered = finite ? filtered : F4 {};
+                filtered = absolute4 (filtered) <= maxFloat ? filtered : F4 {};
                 side2 = widenLow (filtered);
             }
             if (gainNow)
@@ -717,7 +723,6 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
 
     p.v1 = fv1;
     p.v2 = fv2;
-    p.overflow = overflow;
     p.level = lowHalf (detector);
     p.gainValue = highHalf (detector);
     p.smoothed = smoothed;
@@ -738,7 +743,9 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
         compressors[lane]->endBlock (st);
 
         LowCutState& lc = *lowCuts[lane];
-        lc.overflowed = p.overflow[lane] != 0;
+        // Once the filter's output leaves the float range its history is no
+        // longer finite and stays so: the block's final history tells.
+        lc.overflowed = lc.run && ! (std::isfinite (p.v1[lane]) && std::isfinite (p.v2[lane]));
         if (lc.run)
         {
             // The history snaps to zero below 1e-8 after every block, as the
