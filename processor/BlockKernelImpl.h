@@ -579,7 +579,6 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
     dc.log2Ten = libmfloat::log2OfTen();
 
     Rings rings;
-    std::memset (&rings, 0, sizeof (rings));
     VF peak {};
 
     // Vector t of frames starts at frame t * framesPerVector; the last may be short.
