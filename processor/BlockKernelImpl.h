@@ -124,9 +124,11 @@ VANTORIL_KERNEL_INLINE bool anyLane (VI mask) noexcept
 #if VANTORIL_KERNEL_LANES == 8
 VANTORIL_KERNEL_INLINE VD maxPd (VD a, VD b) noexcept { return (VD) _mm512_max_pd ((__m512d) a, (__m512d) b); }
 VANTORIL_KERNEL_INLINE VF maxPs (VF a, VF b) noexcept { return (VF) _mm256_max_ps ((__m256) a, (__m256) b); }
+VANTORIL_KERNEL_INLINE VF minPs (VF a, VF b) noexcept { return (VF) _mm256_min_ps ((__m256) a, (__m256) b); }
 #else
 VANTORIL_KERNEL_INLINE VD maxPd (VD a, VD b) noexcept { return (VD) _mm256_max_pd ((__m256d) a, (__m256d) b); }
 VANTORIL_KERNEL_INLINE VF maxPs (VF a, VF b) noexcept { return (VF) _mm_max_ps ((__m128) a, (__m128) b); }
+VANTORIL_KERNEL_INLINE VF minPs (VF a, VF b) noexcept { return (VF) _mm_min_ps ((__m128) a, (__m128) b); }
 #endif
 VANTORIL_KERNEL_INLINE VD absolute (VD x) noexcept { return bitCast<VD> (bitCast<VU> (x) & 0x7fffffffffffffffULL); }
 VANTORIL_KERNEL_INLINE VF absolute (VF x) noexcept { return bitCast<VF> (bitCast<VI> (x) & 0x7fffffff); }
@@ -478,8 +480,10 @@ VANTORIL_KERNEL_INLINE void outputVector (const double* target, const double* sm
     // max() is the comparison jump > 0 ? jump : 0, NaN included.
     const VD jump = maxPd (0.6 * (y - g), VD {});
     const VD applied = y - jump;
-    const VF exponent = toFloat (applied * 0.05);
-    VD gain = toDouble (pow10fLanes (exponent, dc.log2Ten));
+    // Reductions of 100 dB or more give no gain at all, so their exponents may
+    // be clamped into the table's range: the kept lanes lie between -5 and 0.
+    const VF exponent = minPs (maxPs (toFloat (applied * 0.05), VF {} - 10.0f), VF {} + 10.0f);
+    VD gain = toDouble (toFloat (libmfloat::pow10f (toDouble (exponent), dc.log2Ten)));
     gain = applied > floorDb ? gain : VD {};
     storeVector (linear, gain);
 
@@ -489,20 +493,16 @@ VANTORIL_KERNEL_INLINE void outputVector (const double* target, const double* sm
 #ifdef ABLATE_DRIVE
     deinterleave (compressed, l, r, valid); return;
 #endif
-    const VF a1 = compressed * dc.argumentScale;
+    // Both exponentials are clamped into the table's range, [-88, 88]. That
+    // changes no result: beyond +88, 2 / (e + 1) - 1 is -1 whether e is e^88
+    // or infinite, below -88 it is 1 either way; and the bump's exponent drops
+    // below -88 only for |compressed| > 3.19, where t times the makeup scale is
+    // at least 0.1 and a bump of e^-88 or less does not change it.
+    const VF a1 = minPs (maxPs (compressed * dc.argumentScale, VF {} - 88.0f), VF {} + 88.0f);
     const VF shifted = compressed + 1.0f;
-    const VF a2 = shifted * shifted * -5.0f;
-    VF e1 = toFloat (libmfloat::expf (toDouble (a1)));
-    VF e2 = toFloat (libmfloat::expf (toDouble (a2)));
-    const VI outside = (! (absolute (a1) < 88.0f)) | (! (absolute (a2) < 88.0f));
-    if (__builtin_expect (anyLane (outside), 0))
-        for (int i = 0; i < W; ++i)
-        {
-            if (! (std::abs (a1[i]) < 88.0f))
-                e1[i] = std::exp (a1[i]);
-            if (! (std::abs (a2[i]) < 88.0f))
-                e2[i] = std::exp (a2[i]);
-        }
+    const VF a2 = maxPs (shifted * shifted * -5.0f, VF {} - 88.0f);
+    const VF e1 = toFloat (libmfloat::expf (toDouble (a1)));
+    const VF e2 = toFloat (libmfloat::expf (toDouble (a2)));
     const VF t = 2.0f / (e1 + 1.0f) - 1.0f;
     const VF bump = e2 * 0.5f * 0.5f * dc.driveAmount;
     const VF driven = t * dc.makeupScale + bump;

@@ -253,6 +253,18 @@ TEST_P (BlockKernelTest, MatchesThePerSamplePathOnNonFiniteAndExtremeInput)
         EXPECT_LE (pair.run (60, clean), 1e-6) << "low cut " << lowCut;
         pair.expectSameState ("low cut " + std::to_string (lowCut));
     }
+
+    // Far above full scale the drive stage's exponentials leave their table
+    // range (at large and at small drive amounts).
+    for (float drive : { 0.05f, 0.7f })
+    {
+        PathPair pair (GetParam().kernel, 2, 48000.0, 256);
+        pair.set (vantoril::params::drive, drive);
+        pair.set (vantoril::params::ratio, 0.0f);
+        const auto clean = programme (48000.0, 4);
+        EXPECT_LE (pair.run (40, [&] (int ch, long k) { return 12.0f * clean (ch, k); }), 1e-6) << "drive " << drive;
+        pair.expectSameState ("loud, drive " + std::to_string (drive));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P (Kernels, BlockKernelTest, ::testing::ValuesIn (kernels()), kernelName);
