@@ -14,9 +14,9 @@
 //     V1  level in dB and the static curve
 //     V2  attack jump, dB to linear gain, drive, level, mix and output peak
 // One loop runs all five, each on an earlier vector of frames than the one
-// before it (a software pipeline): the stages of one pass are independent of
-// each other, so the recursions' latencies and the vector work overlap instead
-// of adding up.
+// before it (a software pipeline): no part of one pass waits for another part
+// of the same pass, so the processor can run the vector work while a recursion
+// waits for its division.
 #include "BlockKernel.h"
 
 #include <immintrin.h>
@@ -169,7 +169,7 @@ VANTORIL_KERNEL_INLINE VD scaleByTable (VD rounded, VD r, const double* c) noexc
     return y * s;
 }
 
-// e^x for |x| < 88 (the callers route other lanes to the library).
+// e^x for -88 <= x <= 88 (callers clamp or route other lanes to the library).
 VANTORIL_KERNEL_INLINE VD expf (VD x) noexcept
 {
     constexpr double scaled[3] = { poly[0] / 32 / 32 / 32, poly[1] / 32 / 32, poly[2] / 32 };
@@ -198,7 +198,7 @@ VANTORIL_KERNEL_INLINE double log2OfTen() noexcept
     return y;
 }
 
-// 10^y for -37 < y <= 0 (the callers route other lanes to the library).
+// 10^y for -37 < y < 37 (callers clamp or route other lanes to the library).
 VANTORIL_KERNEL_INLINE VD pow10f (VD y, double log2Ten) noexcept
 {
     const VD ylogx = y * log2Ten;
