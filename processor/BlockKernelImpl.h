@@ -408,24 +408,46 @@ VANTORIL_KERNEL_INLINE double referenceTarget (double levelValue, double thresho
     return -((std::log (std::exp ((db - thresholdDb) * knee) + 1.0) / knee) * ratio);
 }
 
-// V1 on one vector: level in dB and the static curve.
-VANTORIL_KERNEL_INLINE void targetVector (const double* level, double* target, const CurveConstants& cc) noexcept
+// V1 on one vector: level in dB and the static curve. In three steps, so that
+// the loop can interleave them with the output stage's: the two stages' long
+// chains of dependent operations then overlap.
+struct CurveWork
+{
+    VD v, db, exponent, sum;
+};
+
+VANTORIL_KERNEL_INLINE CurveWork curveStart (const double* level, const CurveConstants& cc) noexcept
 {
     constexpr double toDb = 8.6858896380650365530; // 20 / ln 10
-    const VD v = loadVector<VD> (level);
-    VD db = dmath::log (v) * toDb;
-    db = db > floorDb ? db : VD {} + floorDb;
-    const VD exponent = (db - cc.thresholdDb) * cc.knee;
-    const VD curve = dmath::log (dmath::exp (exponent) + 1.0) * cc.scale;
-    VD g = db > floorDb ? curve : VD {};
+    CurveWork c;
+    c.v = loadVector<VD> (level);
+    const VD db = dmath::log (c.v) * toDb;
+    c.db = db > floorDb ? db : VD {} + floorDb;
+    c.exponent = (c.db - cc.thresholdDb) * cc.knee;
+    return c;
+}
+
+VANTORIL_KERNEL_INLINE void curveMiddle (CurveWork& c) noexcept { c.sum = dmath::exp (c.exponent) + 1.0; }
+
+VANTORIL_KERNEL_INLINE void curveEnd (const CurveWork& c, double* target, const CurveConstants& cc) noexcept
+{
+    const VD curve = dmath::log (c.sum) * cc.scale;
+    VD g = c.db > floorDb ? curve : VD {};
     // The detector keeps its value between about 1e-10 and 1e83, so only the
     // exponential can leave its range (NaN included).
-    const VL outside = ! (absolute (exponent) < 700.0);
+    const VL outside = ! (absolute (c.exponent) < 700.0);
     if (__builtin_expect (anyLane (outside), 0))
         for (int lane = 0; lane < W; ++lane)
             if (outside[lane])
-                g[lane] = referenceTarget (v[lane], cc.thresholdDb[lane], cc.knee[lane], cc.ratio[lane]);
+                g[lane] = referenceTarget (c.v[lane], cc.thresholdDb[lane], cc.knee[lane], cc.ratio[lane]);
     storeVector (target, g);
+}
+
+VANTORIL_KERNEL_INLINE void targetVector (const double* level, double* target, const CurveConstants& cc) noexcept
+{
+    CurveWork c = curveStart (level, cc);
+    curveMiddle (c);
+    curveEnd (c, target, cc);
 }
 
 // Interleaves the next framesPerVector samples of two channels: l0 r0 l1 r1 ...
@@ -471,8 +493,14 @@ VANTORIL_KERNEL_INLINE void deinterleave (VF v, float* l, float* r, int frames) 
 
 // V2 on one vector of `valid` frames: attack jump, linear gain (kept for D),
 // then the audio path in place; raises peak to the output magnitude per lane.
-VANTORIL_KERNEL_INLINE void outputVector (const double* target, const double* smoothed, const float* input, double* linear,
-                                          float* l, float* r, int valid, const DriveConstants& dc, VF& peak) noexcept
+// In three steps, like the static curve.
+struct OutputWork
+{
+    VF x, compressed, e1, e2;
+};
+
+VANTORIL_KERNEL_INLINE OutputWork outputStart (const double* target, const double* smoothed, const float* input,
+                                               double* linear, const DriveConstants& dc) noexcept
 {
     const VD g = loadVector<VD> (target);
     const VD y = loadVector<VD> (smoothed);
@@ -487,26 +515,33 @@ VANTORIL_KERNEL_INLINE void outputVector (const double* target, const double* sm
     gain = applied > floorDb ? gain : VD {};
     storeVector (linear, gain);
 
-    const VF x = loadVector<VF> (input);
+    OutputWork o;
+    o.x = loadVector<VF> (input);
+    o.compressed = toFloat (toDouble (o.x) * gain);
+    return o;
+}
 
-    const VF compressed = toFloat (toDouble (x) * gain);
-#ifdef ABLATE_DRIVE
-    deinterleave (compressed, l, r, valid); return;
-#endif
+VANTORIL_KERNEL_INLINE void outputMiddle (OutputWork& o, const DriveConstants& dc) noexcept
+{
     // Both exponentials are clamped into the table's range, [-88, 88]. That
     // changes no result: beyond +88, 2 / (e + 1) - 1 is -1 whether e is e^88
     // or infinite, below -88 it is 1 either way; and the bump's exponent drops
     // below -88 only for |compressed| > 3.19, where t times the makeup scale is
     // at least 0.1 and a bump of e^-88 or less does not change it.
-    const VF a1 = minPs (maxPs (compressed * dc.argumentScale, VF {} - 88.0f), VF {} + 88.0f);
-    const VF shifted = compressed + 1.0f;
+    const VF a1 = minPs (maxPs (o.compressed * dc.argumentScale, VF {} - 88.0f), VF {} + 88.0f);
+    const VF shifted = o.compressed + 1.0f;
     const VF a2 = maxPs (shifted * shifted * -5.0f, VF {} - 88.0f);
-    const VF e1 = toFloat (libmfloat::expf (toDouble (a1)));
-    const VF e2 = toFloat (libmfloat::expf (toDouble (a2)));
-    const VF t = 2.0f / (e1 + 1.0f) - 1.0f;
-    const VF bump = e2 * 0.5f * 0.5f * dc.driveAmount;
+    o.e1 = toFloat (libmfloat::expf (toDouble (a1)));
+    o.e2 = toFloat (libmfloat::expf (toDouble (a2)));
+}
+
+VANTORIL_KERNEL_INLINE void outputEnd (const OutputWork& o, float* l, float* r, int valid, const DriveConstants& dc,
+                                       VF& peak) noexcept
+{
+    const VF t = 2.0f / (o.e1 + 1.0f) - 1.0f;
+    const VF bump = o.e2 * 0.5f * 0.5f * dc.driveAmount;
     const VF driven = t * dc.makeupScale + bump;
-    VF out = ((driven * dc.levelGain) * dc.mixAmount) + (dc.dryShare * x);
+    VF out = ((driven * dc.levelGain) * dc.mixAmount) + (dc.dryShare * o.x);
     out = absolute (out) <= FLT_MAX ? out : VF {};
 
     VF magnitude = absolute (out);
@@ -516,6 +551,14 @@ VANTORIL_KERNEL_INLINE void outputVector (const double* target, const double* sm
     peak = maxPs (magnitude, peak);
 
     deinterleave (out, l, r, valid);
+}
+
+VANTORIL_KERNEL_INLINE void outputVector (const double* target, const double* smoothed, const float* input, double* linear,
+                                          float* l, float* r, int valid, const DriveConstants& dc, VF& peak) noexcept
+{
+    OutputWork o = outputStart (target, smoothed, input, linear, dc);
+    outputMiddle (o, dc);
+    outputEnd (o, l, r, valid, dc, peak);
 }
 
 inline void processBlock (KernelChannel* channels, int numChannels, int numSamples, const BlockSettings& settings) noexcept
@@ -706,17 +749,30 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
                 storeVector (smoothedOut + 2 * i, D2 {});
         }
 
-        const int tV1 = t - lagV1;
-        if (steady || valid (tV1))
-            targetVector (rings.level[tV1 & (ringSize - 1)], rings.target[tV1 & (ringSize - 1)], cc);
-
-        const int tV2 = t - lagV2;
-        if (steady || valid (tV2))
+        const int tV1 = t - lagV1, tV2 = t - lagV2;
+        double* const levelV1 = rings.level[tV1 & (ringSize - 1)];
+        double* const targetV1 = rings.target[tV1 & (ringSize - 1)];
+        const int slotV2 = tV2 & (ringSize - 1);
+        const int baseV2 = (tV2 > 0 ? tV2 : 0) * framesPerVector;
+        float* const outL = left + baseV2;
+        float* const outR = right != nullptr ? right + baseV2 : spareSamples;
+        if (steady)
         {
-            const int base = tV2 * framesPerVector;
-            outputVector (rings.target[tV2 & (ringSize - 1)], rings.smoothed[tV2 & (ringSize - 1)], rings.input[tV2 & (ringSize - 1)],
-                          rings.linear[tV2 & (ringSize - 1)], left + base, right != nullptr ? right + base : spareSamples,
-                          steady ? framesPerVector : framesIn (tV2), dc, peak);
+            // The two vector stages step by step, side by side.
+            CurveWork c = curveStart (levelV1, cc);
+            OutputWork o = outputStart (rings.target[slotV2], rings.smoothed[slotV2], rings.input[slotV2], rings.linear[slotV2], dc);
+            curveMiddle (c);
+            outputMiddle (o, dc);
+            curveEnd (c, targetV1, cc);
+            outputEnd (o, outL, outR, framesPerVector, dc, peak);
+        }
+        else
+        {
+            if (valid (tV1))
+                targetVector (levelV1, targetV1, cc);
+            if (valid (tV2))
+                outputVector (rings.target[slotV2], rings.smoothed[slotV2], rings.input[slotV2], rings.linear[slotV2], outL, outR,
+                              framesIn (tV2), dc, peak);
         }
     }
 
