@@ -354,10 +354,11 @@ struct PairState
     D2 gainValue, gainCoefficient, lastGain;
 };
 
-// How many vectors of frames each stage lags behind AB. Each lag leaves the
-// stage before it (a vector function of about a hundred cycles' latency) time to
-// finish.
-constexpr int lagV1 = 1, lagC = 3, lagV2 = 4, lagD = 5;
+// How many vectors of frames each stage lags behind AB. The vector stages run
+// in three steps each, one step per pass, so every step's input was made in an
+// earlier pass: static curve 1 to 3, smoothing 4, output 5 to 7, gain detector
+// 6 (it needs the gains from the output stage's first step).
+constexpr int lagCurve = 1, lagC = 4, lagOutput = 5, lagD = 6, lagLast = 7;
 constexpr int ringSize = 16; // vectors held per ring, more than the largest lag
 
 // Values handed from stage to stage, interleaved (left, right, left, ...), one
@@ -645,12 +646,15 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
     const F4 maxFloat = F4 {} + FLT_MAX;
     const L4 levelLanes = { -1, -1, 0, 0 }, gainLanes = { 0, 0, -1, -1 };
 
-    for (int t = 0; t < numVectors + lagD; ++t)
+    CurveWork curveWork[ringSize];
+    OutputWork outputWork[ringSize];
+
+    for (int t = 0; t < numVectors + lagLast; ++t)
     {
         const int tAB = t, tC = t - lagC, tD = t - lagD;
         // Between the pipeline's start and the block's last vector every stage
         // has a whole vector of frames.
-        const bool steady = t >= lagD && t < numVectors - 1;
+        const bool steady = t >= lagLast && t < numVectors - 1;
         const int nAB = steady ? framesPerVector : (valid (tAB) ? framesIn (tAB) : 0);
         const int nC = steady ? framesPerVector : (valid (tC) ? framesIn (tC) : 0);
         const int nD = steady ? framesPerVector : (valid (tD) ? framesIn (tD) : 0);
@@ -749,30 +753,26 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
                 storeVector (smoothedOut + 2 * i, D2 {});
         }
 
-        const int tV1 = t - lagV1, tV2 = t - lagV2;
-        double* const levelV1 = rings.level[tV1 & (ringSize - 1)];
-        double* const targetV1 = rings.target[tV1 & (ringSize - 1)];
-        const int slotV2 = tV2 & (ringSize - 1);
-        const int baseV2 = (tV2 > 0 ? tV2 : 0) * framesPerVector;
-        float* const outL = left + baseV2;
-        float* const outR = right != nullptr ? right + baseV2 : spareSamples;
-        if (steady)
+        // The vector stages, step by step; each step on its own vector.
+        constexpr int mask = ringSize - 1;
+        const int s1 = t - lagCurve, s2 = s1 - 1, s3 = s1 - 2;
+        const int o1 = t - lagOutput, o2 = o1 - 1, o3 = o1 - 2;
+        if (steady || valid (s1))
+            curveWork[s1 & mask] = curveStart (rings.level[s1 & mask], cc);
+        if (steady || valid (o1))
+            outputWork[o1 & mask] = outputStart (rings.target[o1 & mask], rings.smoothed[o1 & mask], rings.input[o1 & mask],
+                                                 rings.linear[o1 & mask], dc);
+        if (steady || valid (s2))
+            curveMiddle (curveWork[s2 & mask]);
+        if (steady || valid (o2))
+            outputMiddle (outputWork[o2 & mask], dc);
+        if (steady || valid (s3))
+            curveEnd (curveWork[s3 & mask], rings.target[s3 & mask], cc);
+        if (steady || valid (o3))
         {
-            // The two vector stages step by step, side by side.
-            CurveWork c = curveStart (levelV1, cc);
-            OutputWork o = outputStart (rings.target[slotV2], rings.smoothed[slotV2], rings.input[slotV2], rings.linear[slotV2], dc);
-            curveMiddle (c);
-            outputMiddle (o, dc);
-            curveEnd (c, targetV1, cc);
-            outputEnd (o, outL, outR, framesPerVector, dc, peak);
-        }
-        else
-        {
-            if (valid (tV1))
-                targetVector (levelV1, targetV1, cc);
-            if (valid (tV2))
-                outputVector (rings.target[slotV2], rings.smoothed[slotV2], rings.input[slotV2], rings.linear[slotV2], outL, outR,
-                              framesIn (tV2), dc, peak);
+            const int base = o3 * framesPerVector;
+            outputEnd (outputWork[o3 & mask], left + base, right != nullptr ? right + base : spareSamples,
+                       steady ? framesPerVector : framesIn (o3), dc, peak);
         }
     }
 
