@@ -355,10 +355,10 @@ struct PairState
 };
 
 // How many vectors of frames each stage lags behind AB. The vector stages run
-// in three steps each, one step per pass, so every step's input was made in an
-// earlier pass: static curve 1 to 3, smoothing 4, output 5 to 7, gain detector
-// 6 (it needs the gains from the output stage's first step).
-constexpr int lagCurve = 1, lagC = 4, lagOutput = 5, lagD = 6, lagLast = 7;
+// in steps, one step per pass, so every step's input was made in an earlier
+// pass: static curve 1 to 3, smoothing 4, output 5 to 8, gain detector 6 (it
+// needs the gains from the output stage's first step).
+constexpr int lagCurve = 1, lagC = 4, lagOutput = 5, lagD = 6, lagLast = 8;
 constexpr int ringSize = 16; // vectors held per ring, more than the largest lag
 
 // Values handed from stage to stage, interleaved (left, right, left, ...), one
@@ -409,9 +409,9 @@ VANTORIL_KERNEL_INLINE double referenceTarget (double levelValue, double thresho
     return -((std::log (std::exp ((db - thresholdDb) * knee) + 1.0) / knee) * ratio);
 }
 
-// V1 on one vector: level in dB and the static curve. In three steps, so that
-// the loop can interleave them with the output stage's: the two stages' long
-// chains of dependent operations then overlap.
+// V1 on one vector: level in dB and the static curve, in three steps (log,
+// exp, log). The loop runs each step in its own pass, on successive vectors, so
+// the steps' long chains of dependent operations overlap.
 struct CurveWork
 {
     VD v, db, exponent, sum;
@@ -442,13 +442,6 @@ VANTORIL_KERNEL_INLINE void curveEnd (const CurveWork& c, double* target, const 
             if (outside[lane])
                 g[lane] = referenceTarget (c.v[lane], cc.thresholdDb[lane], cc.knee[lane], cc.ratio[lane]);
     storeVector (target, g);
-}
-
-VANTORIL_KERNEL_INLINE void targetVector (const double* level, double* target, const CurveConstants& cc) noexcept
-{
-    CurveWork c = curveStart (level, cc);
-    curveMiddle (c);
-    curveEnd (c, target, cc);
 }
 
 // Interleaves the next framesPerVector samples of two channels: l0 r0 l1 r1 ...
@@ -494,7 +487,7 @@ VANTORIL_KERNEL_INLINE void deinterleave (VF v, float* l, float* r, int frames) 
 
 // V2 on one vector of `valid` frames: attack jump, linear gain (kept for D),
 // then the audio path in place; raises peak to the output magnitude per lane.
-// In three steps, like the static curve.
+// In four steps: gain, one exponential, the other, the audio path.
 struct OutputWork
 {
     VF x, compressed, e1, e2;
@@ -522,17 +515,22 @@ VANTORIL_KERNEL_INLINE OutputWork outputStart (const double* target, const doubl
     return o;
 }
 
-VANTORIL_KERNEL_INLINE void outputMiddle (OutputWork& o, const DriveConstants& dc) noexcept
+// The drive stage's two exponentials, one step each. Both are clamped into the
+// table's range, [-88, 88]. That changes no result: beyond +88,
+// 2 / (e + 1) - 1 is -1 whether e is e^88 or infinite, below -88 it is 1 either
+// way; and the bump's exponent drops below -88 only for |compressed| > 3.19,
+// where t times the makeup scale is at least 0.1 and a bump of e^-88 or less
+// does not change it.
+VANTORIL_KERNEL_INLINE void outputMiddle1 (OutputWork& o, const DriveConstants& dc) noexcept
 {
-    // Both exponentials are clamped into the table's range, [-88, 88]. That
-    // changes no result: beyond +88, 2 / (e + 1) - 1 is -1 whether e is e^88
-    // or infinite, below -88 it is 1 either way; and the bump's exponent drops
-    // below -88 only for |compressed| > 3.19, where t times the makeup scale is
-    // at least 0.1 and a bump of e^-88 or less does not change it.
     const VF a1 = minPs (maxPs (o.compressed * dc.argumentScale, VF {} - 88.0f), VF {} + 88.0f);
+    o.e1 = toFloat (libmfloat::expf (toDouble (a1)));
+}
+
+VANTORIL_KERNEL_INLINE void outputMiddle2 (OutputWork& o) noexcept
+{
     const VF shifted = o.compressed + 1.0f;
     const VF a2 = maxPs (shifted * shifted * -5.0f, VF {} - 88.0f);
-    o.e1 = toFloat (libmfloat::expf (toDouble (a1)));
     o.e2 = toFloat (libmfloat::expf (toDouble (a2)));
 }
 
@@ -554,13 +552,6 @@ VANTORIL_KERNEL_INLINE void outputEnd (const OutputWork& o, float* l, float* r, 
     deinterleave (out, l, r, valid);
 }
 
-VANTORIL_KERNEL_INLINE void outputVector (const double* target, const double* smoothed, const float* input, double* linear,
-                                          float* l, float* r, int valid, const DriveConstants& dc, VF& peak) noexcept
-{
-    OutputWork o = outputStart (target, smoothed, input, linear, dc);
-    outputMiddle (o, dc);
-    outputEnd (o, l, r, valid, dc, peak);
-}
 
 inline void processBlock (KernelChannel* channels, int numChannels, int numSamples, const BlockSettings& settings) noexcept
 {
@@ -756,7 +747,7 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
         // The vector stages, step by step; each step on its own vector.
         constexpr int mask = ringSize - 1;
         const int s1 = t - lagCurve, s2 = s1 - 1, s3 = s1 - 2;
-        const int o1 = t - lagOutput, o2 = o1 - 1, o3 = o1 - 2;
+        const int o1 = t - lagOutput, o2 = o1 - 1, o3 = o1 - 2, o4 = o1 - 3;
         if (steady || valid (s1))
             curveWork[s1 & mask] = curveStart (rings.level[s1 & mask], cc);
         if (steady || valid (o1))
@@ -765,14 +756,16 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
         if (steady || valid (s2))
             curveMiddle (curveWork[s2 & mask]);
         if (steady || valid (o2))
-            outputMiddle (outputWork[o2 & mask], dc);
+            outputMiddle1 (outputWork[o2 & mask], dc);
         if (steady || valid (s3))
             curveEnd (curveWork[s3 & mask], rings.target[s3 & mask], cc);
         if (steady || valid (o3))
+            outputMiddle2 (outputWork[o3 & mask]);
+        if (steady || valid (o4))
         {
-            const int base = o3 * framesPerVector;
-            outputEnd (outputWork[o3 & mask], left + base, right != nullptr ? right + base : spareSamples,
-                       steady ? framesPerVector : framesIn (o3), dc, peak);
+            const int base = o4 * framesPerVector;
+            outputEnd (outputWork[o4 & mask], left + base, right != nullptr ? right + base : spareSamples,
+                       steady ? framesPerVector : framesIn (o4), dc, peak);
         }
     }
 
