@@ -12,4 +12,4 @@ echo "== processBlock, ns per stereo frame (median of 5)"
 
 echo
 echo "== LV2 compressors in one block host (48 kHz, 512 frames)"
-./build/vantoril-peers --rounds 15 --seconds 4 --markdown
+./build/vantoril-peers --rounds 41 --seconds 1.5 --markdown

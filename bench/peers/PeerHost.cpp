@@ -435,23 +435,33 @@ int main (int argc, char** argv)
         for (auto& in : instances)
             in->nsPerFrame.push_back (runOnce (*in, features, m, block, overhead, false));
 
-    double ours = 0.0;
+    // The ratio to ours is the median of the per-round ratios: each round runs
+    // every plug-in within a second or two, so a machine that speeds up or
+    // slows down between rounds does not shift it.
+    const Instance* ours = nullptr;
     for (auto& in : instances)
         if (in->peer.ours)
-            ours = median (in->nsPerFrame);
+            ours = in.get();
+    auto ratioToOurs = [&] (const Instance& in) {
+        std::vector<double> ratios;
+        for (size_t r = 0; r < in.nsPerFrame.size(); ++r)
+            ratios.push_back (in.nsPerFrame[r] / ours->nsPerFrame[r]);
+        return median (ratios);
+    };
 
-    std::printf (markdown ? "| Plug-in | ns per stereo frame (median) | spread (min to max) | relative to Vantoril | level change |\n|---|---|---|---|---|\n"
+    std::printf (markdown ? "| Plug-in | ns per stereo frame (median) | spread (min to max) | time relative to Vantoril (median per round) | level change |\n|---|---|---|---|---|\n"
                           : "%-32s %12s %22s %10s %12s\n",
                  "plug-in", "ns/frame", "spread", "x ours", "level");
     for (auto& in : instances)
     {
         const double med = median (in->nsPerFrame);
         const auto [lo, hi] = std::minmax_element (in->nsPerFrame.begin(), in->nsPerFrame.end());
+        const double ratio = ratioToOurs (*in);
         if (markdown)
-            std::printf ("| %s | %.1f | %.1f to %.1f | %.2f | %+.1f dB |\n", in->peer.label.c_str(), med, *lo, *hi, med / ours,
+            std::printf ("| %s | %.1f | %.1f to %.1f | %.2f | %+.1f dB |\n", in->peer.label.c_str(), med, *lo, *hi, ratio,
                          in->reductionDb);
         else
-            std::printf ("%-32s %12.1f %10.1f to %8.1f %10.2f %+9.1f dB\n", in->peer.label.c_str(), med, *lo, *hi, med / ours,
+            std::printf ("%-32s %12.1f %10.1f to %8.1f %10.2f %+9.1f dB\n", in->peer.label.c_str(), med, *lo, *hi, ratio,
                          in->reductionDb);
     }
     std::printf ("\n%d rounds of %.1f s at %.0f Hz, %d-frame blocks; timing overhead %.1f ns per block subtracted\n", rounds,
