@@ -8,23 +8,33 @@ namespace vantoril
 
 KernelTables::KernelTables() noexcept
 {
-    for (int i = 0; i < 32; ++i)
+    for (int i = 0; i < 16; ++i)
     {
-        const double c = i == 0 ? 1.0 : 1.0 + (i + 0.5) / 32.0;
+        const double c = i < 8 ? 1.0 + (i + 0.5) / 16.0 : (1.0 + (i + 0.5) / 16.0) / 2.0;
         invc[i] = 1.0 / c;
         logc[i] = -std::log (invc[i]);
-
+    }
+    for (int i = 0; i < 32; ++i)
+    {
         const double power = std::exp2 (i / 32.0);
         std::uint64_t bits;
         std::memcpy (&bits, &power, sizeof (bits));
         exp2Bits[i] = bits - (static_cast<std::uint64_t> (i) << 47);
     }
-    for (int i = 0; i < 16; ++i)
-    {
-        const double c = i < 8 ? 1.0 + (i + 0.5) / 16.0 : (1.0 + (i + 0.5) / 16.0) / 2.0;
-        invc16[i] = 1.0 / c;
-        logc16[i] = -std::log (invc16[i]);
-    }
+
+    // The library's log2 of a float, for x = 10 = 2^3 * 1.25: its table entry
+    // for 1.25 and its polynomial, with the same fused operations.
+    const double invcTen = 0x1.9c2d163a1aa2dp-1, logcTen = 0x1.40645f0c6651cp-2;
+    const double a[5] = { 0x1.27616c9496e0bp-2, -0x1.71969a075c67ap-2, 0x1.ec70a6ca7baddp-2, -0x1.7154748bef6c8p-1,
+                          0x1.71547652ab82bp0 };
+    const double r = std::fma (1.25, invcTen, -1.0);
+    const double y0 = logcTen + 3.0;
+    const double r2 = r * r;
+    const double p = std::fma (a[2], r, a[3]);
+    const double r4 = r2 * r2;
+    double q = std::fma (a[4], r, y0);
+    q = std::fma (p, r2, q);
+    log2Ten = std::fma (std::fma (a[0], r, a[1]), r4, q);
 }
 
 const KernelTables kernelTables;

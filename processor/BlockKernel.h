@@ -45,20 +45,18 @@ struct KernelChannel
 // precision results of the C library are reproduced exactly.
 using BlockKernel = void (*) (KernelChannel* channels, int numChannels, int numSamples, const BlockSettings& settings);
 
-// Tables of the kernels' double-precision functions, built once at start-up:
-// ln c and 1/c for the 32 intervals of the mantissa [1, 2) that the logarithm
-// splits it into (c is the centre of interval i, exactly 1 for the first so that
-// ln x near 1 keeps its accuracy), and 2^(i/32) for the exponential, stored as
-// its bits minus i << 47 so that adding k << 47 scales it by 2^(k/32 - i/32).
+// Tables of the kernels' functions, built once at start-up (with the default
+// instruction set): ln c and 1/c for the 16 intervals the logarithm splits a
+// mantissa in [0.75, 1.5) into (0-7 of width 1/16 from 1, 8-15 of width 1/32
+// from 0.75; c is an interval's centre), 2^(i/32) for the exponential, stored
+// as its bits minus i << 47 so that adding k << 47 scales it by 2^(k/32 - i/32),
+// and log2(10) as the C library's single-precision power computes it.
 struct KernelTables
 {
-    alignas (64) double invc[32];
-    alignas (64) double logc[32];
+    alignas (64) double invc[16];
+    alignas (64) double logc[16];
     alignas (64) std::uint64_t exp2Bits[32];
-    // The same for a mantissa in [0.75, 1.5) split into 16 intervals: 0-7 of
-    // width 1/16 from 1, 8-15 of width 1/32 from 0.75.
-    alignas (64) double invc16[16];
-    alignas (64) double logc16[16];
+    double log2Ten;
     KernelTables() noexcept;
 };
 extern const KernelTables kernelTables;

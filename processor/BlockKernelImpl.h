@@ -1,9 +1,9 @@
 // The block kernel, compiled once per instruction set: the including file
-// includes the headers below first, then switches the compiler's target to the
-// instruction set and defines VANTORIL_KERNEL_NAMESPACE and
-// VANTORIL_KERNEL_LANES (doubles per vector register). Only the functions
-// defined here are built for that instruction set; everything shared with the
-// rest of the program keeps the default target.
+// defines VANTORIL_KERNEL_NAMESPACE, VANTORIL_KERNEL_LANES (doubles per vector
+// register) and VANTORIL_KERNEL_TARGET (the compiler's target string). The
+// headers come first, with the default target; only the functions defined
+// below are built for the instruction set, so nothing shared with the rest of
+// the program can end up needing it.
 //
 // Work per block, with both channels side by side:
 //   recursions (frame by frame, both channels in one register):
@@ -26,9 +26,17 @@
 #include <cstdint>
 #include <cstring>
 
-#ifndef VANTORIL_KERNEL_NAMESPACE
-#error "define VANTORIL_KERNEL_NAMESPACE and VANTORIL_KERNEL_LANES before including this file"
+#if ! defined(VANTORIL_KERNEL_NAMESPACE) || ! defined(VANTORIL_KERNEL_LANES) || ! defined(VANTORIL_KERNEL_TARGET)
+#error "define VANTORIL_KERNEL_NAMESPACE, VANTORIL_KERNEL_LANES and VANTORIL_KERNEL_TARGET before including this file"
 #endif
+
+#define VANTORIL_KERNEL_PRAGMA(text) _Pragma (#text)
+#define VANTORIL_KERNEL_TARGET_PRAGMA(isa) VANTORIL_KERNEL_PRAGMA (GCC target (isa))
+#pragma GCC push_options
+// GCC 12 warns about the deliberately undefined inputs inside its own AVX-512 conversion intrinsics.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
+VANTORIL_KERNEL_TARGET_PRAGMA (VANTORIL_KERNEL_TARGET)
 
 namespace vantoril::VANTORIL_KERNEL_NAMESPACE
 {
@@ -180,24 +188,6 @@ VANTORIL_KERNEL_INLINE VD expf (VD x) noexcept
     return scaleByTable (rounded, r, scaled);
 }
 
-// log2(10) as the library's single-precision power computes it.
-VANTORIL_KERNEL_INLINE double log2OfTen() noexcept
-{
-    const double invc = 0x1.9c2d163a1aa2dp-1, logc = 0x1.40645f0c6651cp-2;
-    const double a[5] = { 0x1.27616c9496e0bp-2, -0x1.71969a075c67ap-2, 0x1.ec70a6ca7baddp-2, -0x1.7154748bef6c8p-1,
-                          0x1.71547652ab82bp0 };
-    const double r = std::fma (1.25, invc, -1.0);
-    const double y0 = logc + 3.0;
-    const double r2 = r * r;
-    double y = std::fma (a[0], r, a[1]);
-    const double p = std::fma (a[2], r, a[3]);
-    const double r4 = r2 * r2;
-    double q = std::fma (a[4], r, y0);
-    q = std::fma (p, r2, q);
-    y = std::fma (y, r4, q);
-    return y;
-}
-
 // 10^y for -37 < y < 37 (callers clamp or route other lanes to the library).
 VANTORIL_KERNEL_INLINE VD pow10f (VD y, double log2Ten) noexcept
 {
@@ -272,25 +262,46 @@ VANTORIL_KERNEL_INLINE VD exp (VD x) noexcept
     return p * s;
 }
 
-VANTORIL_KERNEL_INLINE VD lookupDouble (const double* table, VU index) noexcept
+// x = 2^e m with m in [0.75, 1.5), for positive normal x.
+VANTORIL_KERNEL_INLINE void splitMantissa (VD x, VD& m, VD& e) noexcept
 {
-    return bitCast<VD> (lookup32 (reinterpret_cast<const std::uint64_t*> (table), index));
+#if VANTORIL_KERNEL_LANES == 8
+    m = (VD) _mm512_getmant_pd ((__m512d) x, _MM_MANT_NORM_p75_1p5, _MM_MANT_SIGN_src);
+    e = (VD) _mm512_getexp_pd ((__m512d) x) - (VD) _mm512_getexp_pd ((__m512d) m);
+#else
+    const VU bits = bitCast<VU> (x);
+    const VD m1 = bitCast<VD> ((bits & 0x000fffffffffffffULL) | 0x3ff0000000000000ULL); // [1, 2)
+    // The exponent as a double: placed in the mantissa of 2^52, which is then
+    // subtracted with the bias (x is positive, so no sign bit).
+    const VD e1 = bitCast<VD> ((bits >> 52) | 0x4330000000000000ULL) - (0x1p52 + 1023.0);
+    const VL upper = m1 >= 1.5;
+    m = upper ? m1 * 0.5 : m1;
+    e = upper ? e1 + 1.0 : e1;
+#endif
 }
 
+// table[index] for a table of 16 doubles and indices 0 to 15.
+VANTORIL_KERNEL_INLINE VD lookup16 (const double* table, VU index) noexcept
+{
 #if VANTORIL_KERNEL_LANES == 8
-// ln x for positive normal x: x = 2^e m with m in [0.75, 1.5) (the processor
-// splits x itself), ln m = ln c + ln (1 + r) with c the centre of one of 16
-// intervals and |r| <= 1/32, ln (1 + r) to degree 11 in Estrin's scheme.
+    return (VD) _mm512_permutex2var_pd (_mm512_load_pd (table), (__m512i) index, _mm512_load_pd (table + 8));
+#else
+    return (VD) _mm256_i64gather_pd (table, (__m256i) index, 8);
+#endif
+}
+
+// ln x for positive normal x: x = 2^e m with m in [0.75, 1.5), ln m = ln c +
+// ln (1 + r) with c the centre of one of 16 intervals and |r| <= 1/32,
+// ln (1 + r) to degree 11 in Estrin's scheme.
 VANTORIL_KERNEL_INLINE VD log (VD x) noexcept
 {
-    const VD m = (VD) _mm512_getmant_pd ((__m512d) x, _MM_MANT_NORM_p75_1p5, _MM_MANT_SIGN_src);
-    const VD e = (VD) _mm512_getexp_pd ((__m512d) x) - (VD) _mm512_getexp_pd ((__m512d) m);
+    VD m, e;
+    splitMantissa (x, m, e);
     // The top four mantissa bits of m number the intervals: 0-7 cover [1, 1.5),
     // 8-15 cover [0.75, 1).
-    const __m512i index = (__m512i) ((bitCast<VU> (m) >> 48) & 15);
-    const VD invc = (VD) _mm512_permutex2var_pd (_mm512_load_pd (kernelTables.invc16), index, _mm512_load_pd (kernelTables.invc16 + 8));
-    const VD logc = (VD) _mm512_permutex2var_pd (_mm512_load_pd (kernelTables.logc16), index, _mm512_load_pd (kernelTables.logc16 + 8));
-    const VD r = fmadd (m, invc, splat (-1.0));
+    const VU index = (bitCast<VU> (m) >> 48) & 15;
+    const VD r = fmadd (m, lookup16 (kernelTables.invc, index), splat (-1.0));
+    const VD logc = lookup16 (kernelTables.logc, index);
     const VD r2 = r * r, r4 = r2 * r2, r8 = r4 * r4;
     // ln (1 + r) = r - r^2/2 + r^3/3 - ... - r^10/10 + r^11/11
     const VD q23 = fmadd (r, splat (1.0 / 3), splat (-0.5));
@@ -305,33 +316,6 @@ VANTORIL_KERNEL_INLINE VD log (VD x) noexcept
     const VD log1p = fmadd (q211, r2, r);
     return fmadd (e, splat (ln2Hi), fmadd (e, splat (ln2Lo), logc) + log1p);
 }
-#else
-// ln x for positive normal x: x = 2^e m, ln m = ln c + ln (1 + r) with
-// r = m / c - 1 small, ln (1 + r) to degree 9 in Estrin's scheme.
-VANTORIL_KERNEL_INLINE VD log (VD x) noexcept
-{
-    const VU bits = bitCast<VU> (x);
-    const VU index = (bits >> 47) & 31;
-    const VD m = bitCast<VD> ((bits & 0x000fffffffffffffULL) | 0x3ff0000000000000ULL);
-    // The biased exponent as a double: placed in the mantissa of 2^52, which is
-    // then subtracted with the bias (x is positive, so no sign bit).
-    const VD e = bitCast<VD> ((bits >> 52) | 0x4330000000000000ULL) - (0x1p52 + 1023.0);
-    const VD r = fmadd (m, lookupDouble (kernelTables.invc, index), splat (-1.0));
-    const VD logc = lookupDouble (kernelTables.logc, index);
-    const VD r2 = r * r, r4 = r2 * r2;
-    // ln (1 + r) = r - r^2/2 + r^3/3 - ... - r^8/8 + r^9/9
-    const VD q23 = fmadd (r, splat (1.0 / 3), splat (-0.5));
-    const VD q45 = fmadd (r, splat (1.0 / 5), splat (-0.25));
-    const VD q67 = fmadd (r, splat (1.0 / 7), splat (-1.0 / 6));
-    const VD q89 = fmadd (r, splat (1.0 / 9), splat (-0.125));
-    const VD q25 = fmadd (q45, r2, q23);
-    const VD q69 = fmadd (q89, r2, q67);
-    const VD q29 = fmadd (q69, r4, q25);
-    const VD tail = q29 * r2; // r^2/... terms: sum_{i>=2} c_i r^i
-    const VD log1p = r + tail;
-    return fmadd (e, splat (ln2Hi), fmadd (e, splat (ln2Lo), logc) + log1p);
-}
-#endif
 } // namespace dmath
 
 //==============================================================================
@@ -611,7 +595,7 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
     dc.levelGain = settings.levelGain;
     dc.mixAmount = settings.mixAmount;
     dc.dryShare = 1.0f - settings.mixAmount;
-    dc.log2Ten = libmfloat::log2OfTen();
+    dc.log2Ten = kernelTables.log2Ten;
 
     Rings rings;
     VF peak {};
@@ -829,7 +813,7 @@ inline void expfArray (const float* in, float* out, int n) noexcept
 
 inline void pow10fArray (const float* in, float* out, int n) noexcept
 {
-    const double log2Ten = libmfloat::log2OfTen();
+    const double log2Ten = kernelTables.log2Ten;
     for (int i = 0; i < n; i += W)
     {
         VF x {};
@@ -844,3 +828,14 @@ inline void pow10fArray (const float* in, float* out, int n) noexcept
 #undef VANTORIL_KERNEL_LAMBDA
 
 } // namespace vantoril::VANTORIL_KERNEL_NAMESPACE
+
+// The entry points, named after the instruction set (avx2BlockKernel, ...).
+#define VANTORIL_KERNEL_JOIN(a, b) a##b
+#define VANTORIL_KERNEL_NAME(ns, name) VANTORIL_KERNEL_JOIN (ns, name)
+namespace vantoril
+{
+BlockKernel VANTORIL_KERNEL_NAME (VANTORIL_KERNEL_NAMESPACE, BlockKernel)() noexcept { return &VANTORIL_KERNEL_NAMESPACE::processBlock; }
+FloatFunction VANTORIL_KERNEL_NAME (VANTORIL_KERNEL_NAMESPACE, Expf)() noexcept { return &VANTORIL_KERNEL_NAMESPACE::expfArray; }
+FloatFunction VANTORIL_KERNEL_NAME (VANTORIL_KERNEL_NAMESPACE, Pow10f)() noexcept { return &VANTORIL_KERNEL_NAMESPACE::pow10fArray; }
+} // namespace vantoril
+#pragma GCC pop_options

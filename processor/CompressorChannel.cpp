@@ -53,6 +53,11 @@ void CompressorChannel::setRelease (double seconds) noexcept
                               std::memory_order_relaxed);
 }
 
+double CompressorChannel::kneeSharpness() const noexcept
+{
+    return softKnee.load (std::memory_order_relaxed) ? 0.3 : 0.7;
+}
+
 double CompressorChannel::currentThresholdDb() const noexcept
 {
     const double currentThreshold = threshold.load (std::memory_order_relaxed);
@@ -80,7 +85,7 @@ CompressorChannel::BlockState CompressorChannel::beginBlock() noexcept
     s.attack = attackCoefficient.load (std::memory_order_relaxed);
     s.release = releaseCoefficient.load (std::memory_order_relaxed);
     s.ratio = ratio.load (std::memory_order_relaxed);
-    s.knee = softKnee.load (std::memory_order_relaxed) ? 0.3 : 0.7;
+    s.knee = kneeSharpness();
     s.thresholdDb = currentThresholdDb();
     return s;
 }
@@ -97,7 +102,7 @@ void CompressorChannel::endBlock (const BlockState& s) noexcept
 
 double CompressorChannel::computeGainReduction (double levelDb) const noexcept
 {
-    const double k = softKnee.load (std::memory_order_relaxed) ? 0.3 : 0.7;
+    const double k = kneeSharpness();
 
     if (! (levelDb > floorDb))
         return 0.0;

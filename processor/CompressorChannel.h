@@ -70,6 +70,8 @@ public:
     void recoverFromNonFiniteState() noexcept;
 
 private:
+    // Knee sharpness per dB: 0.3 soft, 0.7 hard.
+    double kneeSharpness() const noexcept;
     double currentThresholdDb() const noexcept;
     static double weightForTime (double sampleRate, double seconds) noexcept;
 

@@ -97,7 +97,6 @@ public:
     // default, nullptr for the per-sample path. Change it only while no block
     // is being processed (tests and benchmarks compare the paths).
     void setBlockKernel (vantoril::BlockKernel kernel) noexcept { blockKernel.store (kernel, std::memory_order_relaxed); }
-    vantoril::BlockKernel getBlockKernel() const noexcept { return blockKernel.load (std::memory_order_relaxed); }
 
 private:
     void processPerSample (juce::AudioBuffer<float>& buffer, int numProcessed, float makeupScale);
