@@ -323,20 +323,6 @@ constexpr int framesPerVector = W / 2; // a vector holds this many stereo frames
 constexpr double floorDb = -100.0;
 constexpr double squareFloor = 1e-5;
 
-// State of the two channels, lane 0 and lane 1, during a block.
-struct PairState
-{
-    // low cut
-    F4 c0, c1, c2, c3, c4, v1, v2;
-    I4 runFilter;
-    // level detector
-    D2 level, levelCoefficient;
-    // smoothing
-    D2 smoothed, slowdown, slowdownStep, slowdownLimit, attack, release;
-    L2 heavy;
-    // gain detector
-    D2 gainValue, gainCoefficient, lastGain;
-};
 
 // How many vectors of frames each stage lags behind AB. The vector stages run
 // in steps, one step per pass, so every step's input was made in an earlier
@@ -375,7 +361,6 @@ struct DriveConstants
 VANTORIL_KERNEL_INLINE D2 widenLow (F4 f) noexcept { return (D2) _mm_cvtps_pd ((__m128) f); }
 VANTORIL_KERNEL_INLINE D4 join (D2 low, D2 high) noexcept { return (D4) _mm256_set_m128d ((__m128d) high, (__m128d) low); }
 VANTORIL_KERNEL_INLINE D2 lowHalf (D4 v) noexcept { return (D2) _mm256_castpd256_pd128 ((__m256d) v); }
-VANTORIL_KERNEL_INLINE D2 highHalf (D4 v) noexcept { return (D2) _mm256_extractf128_pd ((__m256d) v, 1); }
 
 // The per-sample path's gain computer, for the rare lanes outside the vector
 // functions' range.
@@ -554,29 +539,8 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
     state[0] = compressors[0]->beginBlock();
     state[1] = numChannels > 1 ? compressors[1]->beginBlock() : state[0];
 
-    PairState p;
     auto pair = [] (auto a, auto b) { return D2 { static_cast<double> (a), static_cast<double> (b) }; };
     auto pairF = [] (float a, float b) { return F4 { a, b, 0.0f, 0.0f }; };
-    p.c0 = pairF (lowCuts[0]->c0, lowCuts[1]->c0);
-    p.c1 = pairF (lowCuts[0]->c1, lowCuts[1]->c1);
-    p.c2 = pairF (lowCuts[0]->c2, lowCuts[1]->c2);
-    p.c3 = pairF (lowCuts[0]->c3, lowCuts[1]->c3);
-    p.c4 = pairF (lowCuts[0]->c4, lowCuts[1]->c4);
-    p.v1 = pairF (lowCuts[0]->v1, lowCuts[1]->v1);
-    p.v2 = pairF (lowCuts[0]->v2, lowCuts[1]->v2);
-    p.runFilter = I4 { lowCuts[0]->run ? -1 : 0, lowCuts[1]->run ? -1 : 0, 0, 0 };
-    p.level = pair (state[0].levelValue, state[1].levelValue);
-    p.levelCoefficient = pair (state[0].levelCoefficient, state[1].levelCoefficient);
-    p.smoothed = pair (state[0].smoothedReductionDb, state[1].smoothedReductionDb);
-    p.slowdown = pair (state[0].releaseSlowdown, state[1].releaseSlowdown);
-    p.slowdownStep = pair (state[0].releaseSlowdownStep, state[1].releaseSlowdownStep);
-    p.slowdownLimit = pair (state[0].releaseSlowdownLimit, state[1].releaseSlowdownLimit);
-    p.attack = pair (state[0].attack, state[1].attack);
-    p.release = pair (state[0].release, state[1].release);
-    p.heavy = L2 { state[0].heavyReduction ? -1 : 0, state[1].heavyReduction ? -1 : 0 };
-    p.gainValue = pair (state[0].gainValue, state[1].gainValue);
-    p.gainCoefficient = pair (state[0].gainCoefficient, state[1].gainCoefficient);
-    p.lastGain = pair (state[0].gain, state[1].gain);
 
     CurveConstants cc;
     for (int i = 0; i < W; ++i)
@@ -607,16 +571,24 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
     float* const left = samples[0];
     float* const right = samples[1];
 
-    // Recursion state in registers through the loop. Both RMS detectors (level:
-    // lanes 0-1, gain: lanes 2-3) share one register and one division per frame.
-    F4 fv1 = p.v1, fv2 = p.v2;
-    D4 detector = { p.level[0], p.level[1], p.gainValue[0], p.gainValue[1] };
-    D2 smoothed = p.smoothed, slowdown = p.slowdown, lastGain = p.lastGain;
-    L2 heavy = p.heavy;
-    const F4 c0 = p.c0, c1 = p.c1, c2 = p.c2, c3 = p.c3, c4 = p.c4;
-    const I4 runFilter = p.runFilter;
-    const D4 detectorCoefficient = { p.levelCoefficient[0], p.levelCoefficient[1], p.gainCoefficient[0], p.gainCoefficient[1] };
-    const D2 step = p.slowdownStep, limit = p.slowdownLimit, attack = p.attack, release = p.release;
+    // Recursion state in registers through the loop, channel 0 in lane 0 and
+    // channel 1 in lane 1. Both RMS detectors (level: lanes 0-1, gain: lanes
+    // 2-3) share one register and one division per frame.
+    F4 fv1 = pairF (lowCuts[0]->v1, lowCuts[1]->v1), fv2 = pairF (lowCuts[0]->v2, lowCuts[1]->v2);
+    D4 detector = { state[0].levelValue, state[1].levelValue, state[0].gainValue, state[1].gainValue };
+    D2 smoothed = pair (state[0].smoothedReductionDb, state[1].smoothedReductionDb);
+    D2 slowdown = pair (state[0].releaseSlowdown, state[1].releaseSlowdown);
+    D2 lastGain = pair (state[0].gain, state[1].gain);
+    L2 heavy = { state[0].heavyReduction ? -1 : 0, state[1].heavyReduction ? -1 : 0 };
+    const F4 c0 = pairF (lowCuts[0]->c0, lowCuts[1]->c0), c1 = pairF (lowCuts[0]->c1, lowCuts[1]->c1);
+    const F4 c2 = pairF (lowCuts[0]->c2, lowCuts[1]->c2), c3 = pairF (lowCuts[0]->c3, lowCuts[1]->c3);
+    const F4 c4 = pairF (lowCuts[0]->c4, lowCuts[1]->c4);
+    const I4 runFilter = { lowCuts[0]->run ? -1 : 0, lowCuts[1]->run ? -1 : 0, 0, 0 };
+    const D4 detectorCoefficient = { state[0].levelCoefficient, state[1].levelCoefficient, state[0].gainCoefficient,
+                                     state[1].gainCoefficient };
+    const D2 step = pair (state[0].releaseSlowdownStep, state[1].releaseSlowdownStep);
+    const D2 limit = pair (state[0].releaseSlowdownLimit, state[1].releaseSlowdownLimit);
+    const D2 attack = pair (state[0].attack, state[1].attack), release = pair (state[0].release, state[1].release);
     const D4 floor4 = D4 {} + squareFloor;
     const F4 maxFloat = F4 {} + FLT_MAX;
     const L4 levelLanes = { -1, -1, 0, 0 }, gainLanes = { 0, 0, -1, -1 };
@@ -753,36 +725,27 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
         }
     }
 
-    p.v1 = fv1;
-    p.v2 = fv2;
-    p.level = lowHalf (detector);
-    p.gainValue = highHalf (detector);
-    p.smoothed = smoothed;
-    p.slowdown = slowdown;
-    p.heavy = heavy;
-    p.lastGain = lastGain;
-
     // Back into the channels and filters.
     for (int lane = 0; lane < numChannels; ++lane)
     {
         CompressorChannel::BlockState& st = state[lane];
-        st.levelValue = p.level[lane];
-        st.smoothedReductionDb = p.smoothed[lane];
-        st.releaseSlowdown = p.slowdown[lane];
-        st.heavyReduction = p.heavy[lane] != 0;
-        st.gainValue = p.gainValue[lane];
-        st.gain = p.lastGain[lane];
+        st.levelValue = detector[lane];
+        st.gainValue = detector[2 + lane];
+        st.smoothedReductionDb = smoothed[lane];
+        st.releaseSlowdown = slowdown[lane];
+        st.heavyReduction = heavy[lane] != 0;
+        st.gain = lastGain[lane];
         compressors[lane]->endBlock (st);
 
         LowCutState& lc = *lowCuts[lane];
         // Once the filter's output leaves the float range its history is no
         // longer finite and stays so: the block's final history tells.
-        lc.overflowed = lc.run && ! (std::isfinite (p.v1[lane]) && std::isfinite (p.v2[lane]));
+        lc.overflowed = lc.run && ! (std::isfinite (fv1[lane]) && std::isfinite (fv2[lane]));
         if (lc.run)
         {
             // The history snaps to zero below 1e-8 after every block, as the
             // filter's own block processing does.
-            float v1 = p.v1[lane], v2 = p.v2[lane];
+            float v1 = fv1[lane], v2 = fv2[lane];
             if (! (v1 < -1.0e-8f || v1 > 1.0e-8f))
                 v1 = 0.0f;
             if (! (v2 < -1.0e-8f || v2 > 1.0e-8f))
