@@ -19,6 +19,10 @@ struct LowCutState
     bool overflowed = false; // set by the kernel when the filter's output was not finite
 };
 
+// The low cut's history after a block: values within 1e-8 of zero (and NaN)
+// become zero, so that a decaying filter never runs on denormals.
+inline float snapToZero (float v) noexcept { return (v < -1.0e-8f || v > 1.0e-8f) ? v : 0.0f; }
+
 // Values of the drive stage and the mix for one block.
 struct BlockSettings
 {

@@ -743,15 +743,8 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
         lc.overflowed = lc.run && ! (std::isfinite (fv1[lane]) && std::isfinite (fv2[lane]));
         if (lc.run)
         {
-            // The history snaps to zero below 1e-8 after every block, as the
-            // filter's own block processing does.
-            float v1 = fv1[lane], v2 = fv2[lane];
-            if (! (v1 < -1.0e-8f || v1 > 1.0e-8f))
-                v1 = 0.0f;
-            if (! (v2 < -1.0e-8f || v2 > 1.0e-8f))
-                v2 = 0.0f;
-            lc.v1 = v1;
-            lc.v2 = v2;
+            lc.v1 = snapToZero (fv1[lane]);
+            lc.v2 = snapToZero (fv2[lane]);
         }
 
         float magnitude = 0.0f;

@@ -6,6 +6,7 @@
 #include "VantorilVersion.h"
 #include "editor/VantorilAudioProcessorEditor.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace vantoril;
@@ -51,6 +52,9 @@ VantorilAudioProcessor::VantorilAudioProcessor()
                           .withInput ("Input", juce::AudioChannelSet::stereo(), true)
                           .withOutput ("Output", juce::AudioChannelSet::stereo(), true))
 {
+    for (int i = 0; i < params::count; ++i)
+        normalisedValues[static_cast<size_t> (i)].store (params::toNormalised (i, params::initialStoredValue (i)));
+
     for (int i = 0; i < params::count; ++i)
     {
         auto* parameter = new VantorilParameter (*this, i);
@@ -105,7 +109,11 @@ const juce::String VantorilAudioProcessor::getParameterName (int index) { return
 
 float VantorilAudioProcessor::getNormalisedValue (int index) const noexcept
 {
-    return params::toNormalised (index, getStoredValue (index));
+    if (! juce::isPositiveAndBelow (index, params::count))
+        return 0.0f;
+    if (params::isSwitch (index))
+        return params::toNormalised (index, getStoredValue (index));
+    return normalisedValues[static_cast<size_t> (index)].load (std::memory_order_relaxed);
 }
 
 juce::String VantorilAudioProcessor::getDisplayText (int index) const
@@ -117,9 +125,10 @@ void VantorilAudioProcessor::setParameter (int index, float newValue)
 {
     // Values outside [0, 1] are clamped; a NaN leaves the parameter unchanged.
     const auto sanitised = params::sanitiseNormalised (newValue);
-    if (! sanitised)
+    if (! sanitised || ! juce::isPositiveAndBelow (index, params::count))
         return;
 
+    normalisedValues[static_cast<size_t> (index)].store (*sanitised, std::memory_order_relaxed);
     const float stored = params::toStored (index, *sanitised);
     constexpr auto relaxed = std::memory_order_relaxed;
 
@@ -138,10 +147,12 @@ void VantorilAudioProcessor::setParameter (int index, float newValue)
         default:                return;
     }
 
+    // The audio thread hands the new settings to its channels and filters at
+    // the start of the next block.
     if (index <= params::knee)
-        pushCompressorSettings();
+        pendingChanges.fetch_or (compressorSettingsChanged, std::memory_order_release);
     else if (index == params::lowCut)
-        updateLowCutFilters();
+        pendingChanges.fetch_or (lowCutChanged, std::memory_order_release);
 }
 
 void VantorilAudioProcessor::setParameterNotifyingHost (int index, float newValue)
@@ -175,60 +186,20 @@ void VantorilAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
     destData.replaceAll (chunk.data(), chunk.size());
 }
 
-namespace
-{
-// Reads the chunk's header and parses its text as an XML document, accepting
-// chunks with or without an XML declaration and of n + 9 or n + 10 bytes.
-// The framework's parser returns an element for text that ends in the middle
-// of the start tag; such a truncated chunk is refused as a whole here.
-std::unique_ptr<juce::XmlElement> parseStateElement (const void* data, int sizeInBytes)
-{
-    if (data == nullptr || sizeInBytes <= 8 || juce::ByteOrder::littleEndianInt (data) != state::magicNumber)
-        return {};
-
-    const auto length = static_cast<int> (juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4)));
-    if (length <= 0)
-        return {};
-
-    const auto text = juce::String::fromUTF8 (static_cast<const char*> (data) + 8, juce::jmin (sizeInBytes - 8, length));
-    if (! text.trimEnd().endsWithChar ('>'))
-        return {};
-
-    return juce::parseXML (text);
-}
-
-// The attribute's value found by name ignoring letter case.
-const juce::String* findAttributeIgnoringCase (const juce::XmlElement& element, const juce::String& name)
-{
-    for (int i = 0; i < element.getNumAttributes(); ++i)
-        if (element.getAttributeName (i).equalsIgnoreCase (name))
-            return &element.getAttributeValue (i);
-    return nullptr;
-}
-} // namespace
-
 void VantorilAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
 {
-    const auto xml = parseStateElement (data, sizeInBytes);
-    if (xml == nullptr || ! xml->getTagName().equalsIgnoreCase (state::tagName))
+    if (sizeInBytes <= 0)
         return;
 
-    for (int i = 0; i < getNumParameters(); ++i)
-    {
-        // A missing attribute leaves the parameter exactly as it is (writing its
-        // normalised value back would round the stored value).
-        if (const auto* value = findAttributeIgnoringCase (*xml, getParameterName (i)))
-            setParameter (i, static_cast<float> (value->getDoubleValue()));
-    }
+    // A malformed chunk changes nothing; a missing attribute keeps its parameter.
+    if (const auto values = state::readStateChunk (data, static_cast<size_t> (sizeInBytes)))
+        for (int i = 0; i < params::count; ++i)
+            if (const auto& value = (*values)[static_cast<size_t> (i)])
+                setParameter (i, static_cast<float> (*value));
 }
 
 //==============================================================================
 // Signal path
-
-float VantorilAudioProcessor::applyDrive (float sample, float amount, float bias, float scale) noexcept
-{
-    return vantoril::applyDrive (sample, amount, bias, scale);
-}
 
 double VantorilAudioProcessor::lowCutDesignFrequency (float amount, double sampleRate) noexcept
 {
@@ -239,7 +210,16 @@ double VantorilAudioProcessor::lowCutDesignFrequency (float amount, double sampl
     return std::min (frequency, 0.49 * sampleRate);
 }
 
-void VantorilAudioProcessor::pushCompressorSettings()
+void VantorilAudioProcessor::applyPendingChanges() noexcept
+{
+    const auto changes = pendingChanges.exchange (0, std::memory_order_acquire);
+    if ((changes & compressorSettingsChanged) != 0)
+        pushCompressorSettings();
+    if ((changes & lowCutChanged) != 0)
+        updateLowCutFilters();
+}
+
+void VantorilAudioProcessor::pushCompressorSettings() noexcept
 {
     const double attack = attackSeconds.load (std::memory_order_relaxed);
     const double release = releaseSeconds.load (std::memory_order_relaxed);
@@ -257,16 +237,14 @@ void VantorilAudioProcessor::pushCompressorSettings()
     }
 }
 
-void VantorilAudioProcessor::updateLowCutFilters()
+void VantorilAudioProcessor::updateLowCutFilters() noexcept
 {
     const double rate = currentSampleRate.load (std::memory_order_relaxed);
     const double frequency = lowCutDesignFrequency (lowCutAmount.load (std::memory_order_relaxed), rate);
+    const auto design = juce::IIRCoefficients::makeHighPass (rate, frequency);
 
     for (auto* filter : lowCutFilters)
-    {
-        filter->makeInactive();
-        filter->setCoefficients (juce::IIRCoefficients::makeHighPass (rate, frequency));
-    }
+        filter->setCoefficients (design.coefficients);
 }
 
 void VantorilAudioProcessor::resizeBanks (int numChannels)
@@ -289,26 +267,38 @@ void VantorilAudioProcessor::resizeBanks (int numChannels)
 
 void VantorilAudioProcessor::prepareToPlay (double sampleRate, int expectedBlockSize)
 {
+    // Runs while no block is processed, even if a host calls it from another
+    // thread during playback: the framework's clients hold this lock around
+    // every block.
+    const juce::ScopedLock lock (getCallbackLock());
+
+    // A rate that is not a positive finite number is taken as 44.1 kHz.
+    if (! (sampleRate > 0.0 && std::isfinite (sampleRate)))
+        sampleRate = 44100.0;
     currentSampleRate.store (sampleRate, std::memory_order_relaxed);
 
     const int numInputs = getTotalNumInputChannels();
     resizeBanks (numInputs);
 
+    // Everything is applied now; later writes mark themselves again.
+    pendingChanges.exchange (0, std::memory_order_acquire);
     for (auto* channel : compressorChannels)
         channel->setSampleRate (sampleRate);
     pushCompressorSettings();
     updateLowCutFilters();
 
-    sideChain.setSize (juce::jmax (1, numInputs), juce::jmax (1, expectedBlockSize), false, false, true);
+    sideChain.setSize (juce::jmax (1, numInputs), juce::jlimit (1, maxPieceSize, expectedBlockSize), false, false, true);
     publishMeters();
 }
 
 void VantorilAudioProcessor::releaseResources()
 {
+    const juce::ScopedLock lock (getCallbackLock());
     compressorChannels.clear();
     lowCutFilters.clear();
     outputPeaks.clear();
     outputPeaks.minimiseStorageOverheads();
+    sideChain.setSize (0, 0);
     publishMeters();
 }
 
@@ -323,24 +313,33 @@ void VantorilAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
 {
     juce::ScopedNoDenormals noDenormals;
 
+    applyPendingChanges();
+
     if (bypassed.load (std::memory_order_relaxed))
         return;
 
     const int numSamples = buffer.getNumSamples();
     const int numInputs = juce::jmin (getTotalNumInputChannels(), buffer.getNumChannels());
 
-    // Input channels without a bank entry (a block the framework's call order
-    // never produces) are left exactly as they came: nothing reads past a bank.
-    const int numProcessed = juce::jmin (numInputs, compressorChannels.size(), lowCutFilters.size(), outputPeaks.size());
+    // Input channels without a bank entry (before prepareToPlay, after
+    // releaseResources) are left exactly as they came: nothing reads past a bank.
+    const int numProcessed = std::min ({ numInputs, compressorChannels.size(), lowCutFilters.size(), outputPeaks.size(),
+                                         sideChain.getNumChannels() });
 
-    const float makeupScale = driveMakeupScale (driveAmount.load (std::memory_order_relaxed));
-
-    // The kernel handles one or two channels, the layouts this processor accepts.
-    const auto kernel = blockKernel.load (std::memory_order_relaxed);
-    if (kernel != nullptr && numProcessed >= 1 && numProcessed <= 2)
-        processWithKernel (kernel, buffer, numProcessed, makeupScale);
-    else
-        processPerSample (buffer, numProcessed, makeupScale);
+    if (numProcessed > 0 && numSamples > 0)
+    {
+        // Blocks longer than prepared run in pieces of the prepared size.
+        const int pieceSize = sideChain.getNumSamples();
+        if (numSamples <= pieceSize)
+            processPiece (buffer, numProcessed);
+        else
+            for (int start = 0; start < numSamples; start += pieceSize)
+            {
+                juce::AudioBuffer<float> piece (buffer.getArrayOfWritePointers(), numProcessed, start,
+                                                juce::jmin (pieceSize, numSamples - start));
+                processPiece (piece, numProcessed);
+            }
+    }
 
     for (int j = getTotalNumInputChannels(); j < juce::jmin (getTotalNumOutputChannels(), buffer.getNumChannels()); ++j)
         buffer.clear (j, 0, numSamples);
@@ -348,17 +347,24 @@ void VantorilAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
     publishMeters();
 }
 
-// The straightforward path: every sample through the channel's own step
+void VantorilAudioProcessor::processPiece (juce::AudioBuffer<float>& buffer, int numProcessed)
+{
+    const float makeupScale = driveMakeupScale (driveAmount.load (std::memory_order_relaxed));
+
+    // The kernel handles one or two channels, the layouts this processor accepts.
+    const auto kernel = blockKernel.load (std::memory_order_relaxed);
+    if (kernel != nullptr && numProcessed <= 2)
+        processWithKernel (kernel, buffer, numProcessed, makeupScale);
+    else
+        processPerSample (buffer, numProcessed, makeupScale);
+}
+
+// The per-sample path: every sample through the channel's own step
 // function, parameters read anew for every sample. It is the reference the
 // block kernels are measured against.
 void VantorilAudioProcessor::processPerSample (juce::AudioBuffer<float>& buffer, int numProcessed, float makeupScale)
 {
     const int numSamples = buffer.getNumSamples();
-
-    // Grow the side chain only for a block longer than announced.
-    if (sideChain.getNumChannels() < numProcessed || sideChain.getNumSamples() < numSamples)
-        sideChain.setSize (juce::jmax (sideChain.getNumChannels(), numProcessed),
-                           juce::jmax (sideChain.getNumSamples(), numSamples), false, false, true);
 
     // The whole side chain is copied before any channel is processed.
     for (int ch = 0; ch < numProcessed; ++ch)

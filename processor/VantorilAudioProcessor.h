@@ -9,6 +9,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 
 // The compressor as the framework's plug-in clients see it: ten parameters in
 // index order, the per-channel signal path, the saved state and the meter feeds.
@@ -68,6 +69,9 @@ public:
     float getNormalisedValue (int index) const noexcept;
     juce::String getDisplayText (int index) const;
 
+    // Largest number of frames processed at once: longer blocks run in pieces.
+    static constexpr int maxPieceSize = 65536;
+
     // Changes made by the editor: written through the parameter objects so the
     // host records them (automation and gestures) in every plug-in format.
     void setParameterNotifyingHost (int index, float newValue);
@@ -75,11 +79,6 @@ public:
     void endParameterChangeGesture (int index);
 
     //==========================================================================
-    // Signal path helpers
-    void pushCompressorSettings();
-    void updateLowCutFilters();
-    static float applyDrive (float sample, float amount, float bias, float scale) noexcept;
-
     // Meter feeds for the editor (any thread): channel 0's smoothed gain
     // (1.0 = no reduction) and its output peak (1.0 = full scale).
     float getGainMeterValue() const noexcept { return gainMeterValue.load (std::memory_order_relaxed); }
@@ -99,6 +98,18 @@ public:
     void setBlockKernel (vantoril::BlockKernel kernel) noexcept { blockKernel.store (kernel, std::memory_order_relaxed); }
 
 private:
+    // Settings reach the per-channel banks only on the audio thread (at the start
+    // of a block) and in prepareToPlay: setParameter marks what changed.
+    enum PendingChange : std::uint32_t
+    {
+        compressorSettingsChanged = 1,
+        lowCutChanged = 2
+    };
+    void applyPendingChanges() noexcept;
+    void pushCompressorSettings() noexcept;
+    void updateLowCutFilters() noexcept;
+
+    void processPiece (juce::AudioBuffer<float>& buffer, int numProcessed);
     void processPerSample (juce::AudioBuffer<float>& buffer, int numProcessed, float makeupScale);
     void processWithKernel (vantoril::BlockKernel kernel, juce::AudioBuffer<float>& buffer, int numProcessed,
                             float makeupScale) noexcept;
@@ -120,15 +131,24 @@ private:
     std::atomic<float> levelGain { vantoril::params::initialStoredValue (vantoril::params::level) };
     std::atomic<float> mixAmount { vantoril::params::initialStoredValue (vantoril::params::mix) };
 
+    // The normalised value last written to each parameter (clamped to [0, 1]),
+    // so that reading a parameter back gives exactly what was written and a
+    // saved state restores to the same bytes. Switches read their stored value.
+    std::array<std::atomic<float>, vantoril::params::count> normalisedValues;
+
+    // PendingChange bits set by setParameter, taken by the audio thread.
+    std::atomic<std::uint32_t> pendingChanges { 0 };
+
     std::atomic<double> currentSampleRate { 44100.0 };
 
-    // Per-channel banks, one entry per input channel; built in prepareToPlay.
+    // Per-channel banks, one entry per input channel; built in prepareToPlay,
+    // used by the audio thread, deleted in releaseResources.
     juce::OwnedArray<vantoril::CompressorChannel> compressorChannels;
-    juce::OwnedArray<LowCutFilter> lowCutFilters;
+    juce::OwnedArray<vantoril::LowCutFilter> lowCutFilters;
     juce::Array<float> outputPeaks;
 
-    // Side-chain copy of the block, sized in prepareToPlay so that the audio
-    // thread does not allocate.
+    // Side-chain copy of one piece, sized in prepareToPlay so that the audio
+    // thread does not allocate; its length is the piece size.
     juce::AudioBuffer<float> sideChain;
 
     std::atomic<vantoril::BlockKernel> blockKernel { vantoril::selectBlockKernel() };

@@ -88,7 +88,7 @@ TEST (Processor, SwitchesReadBackExactly)
     }
 }
 
-TEST (Processor, ParameterWritesReachExistingChannels)
+TEST (Processor, ParameterWritesReachTheChannelsAtTheNextBlock)
 {
     ProcessorFixture f;
     auto& p = f.processor;
@@ -96,6 +96,10 @@ TEST (Processor, ParameterWritesReachExistingChannels)
     p.setParameter (params::ratio, 0.75f);
     p.setParameter (params::knee, 0.0f);
     p.setParameter (params::attack, 0.0f);
+
+    // Only the audio thread touches the channels: nothing changes before a block.
+    EXPECT_EQ (p.getChannelEntry (0)->ratio.load(), 0.5);
+    f.run (1, [] (int, long) { return 0.0f; });
     for (int ch = 0; ch < 2; ++ch)
     {
         const auto* channel = p.getChannelEntry (ch);
@@ -269,9 +273,9 @@ TEST (Processor, BusLayouts)
 }
 
 //==============================================================================
-// Mends of faults in the straightforward design
+// Robustness: long blocks, the life cycle, non-finite input
 
-TEST (ProcessorMends, NoAllocationOnTheAudioThread)
+TEST (ProcessorRobustness, NoAllocationOnTheAudioThread)
 {
     ProcessorFixture f (2, 48000.0, 256);
     f.processor.setParameter (params::lowCut, 0.3f);
@@ -284,17 +288,76 @@ TEST (ProcessorMends, NoAllocationOnTheAudioThread)
         f.processor.processBlock (buffer, midi);
     EXPECT_EQ (allocation_counter::stop(), 0);
 
-    // A block longer than announced still works (the side chain grows once).
-    auto longBuffer = noiseBuffer (2, 1024, 0.9f);
-    f.processor.processBlock (longBuffer, midi);
-    for (int k = 0; k < 1024; ++k)
-        ASSERT_TRUE (std::isfinite (longBuffer.getSample (1, k)));
+    // A block longer than announced runs in pieces of the prepared size.
+    auto longBuffer = noiseBuffer (2, 1000, 0.9f);
     allocation_counter::start();
     f.processor.processBlock (longBuffer, midi);
     EXPECT_EQ (allocation_counter::stop(), 0);
+    for (int k = 0; k < 1000; ++k)
+        ASSERT_TRUE (std::isfinite (longBuffer.getSample (1, k)));
 }
 
-TEST (ProcessorMends, PreparingTwiceKeepsOneEntryPerChannel)
+TEST (ProcessorRobustness, LongBlocksEqualPiecesOfThePreparedSize)
+{
+    for (bool perSample : { false, true })
+    {
+        ProcessorFixture whole (2, 48000.0, 256), pieces (2, 48000.0, 256);
+        for (auto* p : { &whole.processor, &pieces.processor })
+        {
+            p->setParameter (params::lowCut, 0.3f);
+            p->setParameter (params::threshold, 0.2f);
+            if (perSample)
+                p->setBlockKernel (nullptr);
+        }
+        const auto input = noiseBuffer (2, 1000, 0.9f);
+        auto a = input;
+        juce::MidiBuffer midi;
+        whole.processor.processBlock (a, midi);
+
+        auto b = input;
+        for (int start = 0; start < 1000; start += 256)
+        {
+            juce::AudioBuffer<float> piece (b.getArrayOfWritePointers(), 2, start, std::min (256, 1000 - start));
+            pieces.processor.processBlock (piece, midi);
+        }
+        EXPECT_TRUE (bitIdentical (a, b)) << perSample;
+        EXPECT_EQ (whole.processor.getPeakMeterValue(), pieces.processor.getPeakMeterValue());
+    }
+}
+
+TEST (ProcessorRobustness, UnusableSampleRatesAndBlockSizes)
+{
+    // A rate that is not positive and finite counts as 44.1 kHz; any block size works.
+    ProcessorFixture reference (2, 44100.0, 64);
+    const auto input = noiseBuffer (2, 64, 0.9f);
+    auto expected = input;
+    juce::MidiBuffer midi;
+    reference.processor.processBlock (expected, midi);
+
+    for (double rate : { 0.0, -1.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity() })
+        for (int block : { 0, -5, 64 })
+        {
+            ProcessorFixture f (2, 44100.0, 64);
+            f.processor.prepareToPlay (rate, block);
+            auto buffer = input;
+            f.processor.processBlock (buffer, midi);
+            for (int ch = 0; ch < 2; ++ch)
+                for (int k = 0; k < 64; ++k)
+                    ASSERT_NEAR (buffer.getSample (ch, k), expected.getSample (ch, k), 1e-6f) << rate << " " << block;
+        }
+
+    for (double rate : { 1.0, 8000.0, 384000.0, 1.0e7 })
+    {
+        ProcessorFixture f (2, rate, 1);
+        f.processor.setParameter (params::lowCut, 1.0f);
+        auto buffer = noiseBuffer (2, 3000, 1.0f);
+        f.processor.processBlock (buffer, midi);
+        for (int k = 0; k < 3000; ++k)
+            ASSERT_TRUE (std::isfinite (buffer.getSample (0, k)) && std::abs (buffer.getSample (0, k)) < 10.0f) << rate;
+    }
+}
+
+TEST (ProcessorRobustness, PreparingTwiceKeepsOneEntryPerChannel)
 {
     ProcessorFixture f;
     f.run (10, [&] (int, long k) { return ProcessorFixture::sine (100.0, 0.9, f.sampleRate, k); });
@@ -316,7 +379,7 @@ TEST (ProcessorMends, PreparingTwiceKeepsOneEntryPerChannel)
     EXPECT_EQ (f.processor.getNumChannelEntries(), 2);
 }
 
-TEST (ProcessorMends, ChannelsWithoutBankEntryPassThrough)
+TEST (ProcessorRobustness, ChannelsWithoutBankEntryPassThrough)
 {
     // Prepared for mono, then handed a stereo block without a new prepare.
     ProcessorFixture f (1);
@@ -329,7 +392,7 @@ TEST (ProcessorMends, ChannelsWithoutBankEntryPassThrough)
     EXPECT_NE (std::memcmp (buffer.getReadPointer (0), input.getReadPointer (0), sizeof (float) * (size_t) f.blockSize), 0);
 }
 
-TEST (ProcessorMends, LowCutStaysBoundedAtEveryRate)
+TEST (ProcessorRobustness, LowCutStaysBoundedAtEveryRate)
 {
     for (double rate : { 8000.0, 11025.0, 22050.0, 32000.0, 44100.0, 96000.0, 192000.0, 384000.0 })
     {
@@ -355,7 +418,7 @@ TEST (ProcessorMends, LowCutStaysBoundedAtEveryRate)
     EXPECT_LT (VantorilAudioProcessor::lowCutDesignFrequency (1.0f, 32000.0), 16000.0);
 }
 
-TEST (ProcessorMends, RecoversFromNonFiniteInput)
+TEST (ProcessorRobustness, RecoversFromNonFiniteInput)
 {
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
