@@ -45,11 +45,11 @@ public:
     bool isLoaded() const { return handle != nullptr; }
     void* symbol (const char* name) const { return handle != nullptr ? dlsym (handle, name) : nullptr; }
 
-    AEffect* instantiate() const
+    AEffect* instantiate (audioMasterCallback callback = hostCallback) const
     {
         using Entry = AEffect* (*) (audioMasterCallback);
         auto entry = reinterpret_cast<Entry> (symbol ("VSTPluginMain"));
-        return entry != nullptr ? entry (hostCallback) : nullptr;
+        return entry != nullptr ? entry (callback) : nullptr;
     }
 
 private:
@@ -59,7 +59,8 @@ private:
 // One instance, opened on construction and closed on destruction.
 struct VstInstance
 {
-    explicit VstInstance (const VstLibrary& library) : effect (library.instantiate())
+    explicit VstInstance (const VstLibrary& library, audioMasterCallback callback = hostCallback)
+        : effect (library.instantiate (callback))
     {
         if (effect != nullptr)
             dispatch (vst::open);
@@ -90,6 +91,17 @@ struct VstInstance
     }
 
     void suspend() { dispatch (vst::mainsChanged, 0, 0); }
+
+    void process (float** in, float** out, int frames) { effect->processReplacing (effect, in, out, frames); }
+
+    // The state chunk as the host gets it, copied.
+    std::vector<char> chunk (int isProgram = 0)
+    {
+        void* data = nullptr;
+        const auto size = dispatch (vst::getChunk, isProgram, 0, &data);
+        const auto* bytes = static_cast<const char*> (data);
+        return size > 0 && data != nullptr ? std::vector<char> (bytes, bytes + size) : std::vector<char>();
+    }
 
     AEffect* effect;
 };

@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
+#include <thread>
 
 namespace
 {
@@ -260,4 +263,157 @@ TEST_F (VstHostTest, EditorRectangle)
     ASSERT_NE (rect, nullptr);
     EXPECT_EQ (rect->right - rect->left, 900);
     EXPECT_EQ (rect->bottom - rect->top, 300);
+}
+
+//==============================================================================
+// The process path and the host's structures, as a careless host uses them.
+
+namespace
+{
+// Two channels of test signal in host-owned buffers.
+struct StereoBlock
+{
+    explicit StereoBlock (int frames) : left (testSignal (0, frames)), right (testSignal (1, frames)) {}
+    std::vector<float> left, right;
+    float* in[2] = { left.data(), right.data() };
+};
+
+// The output of an instance resumed at 48 kHz with the given block size, for
+// input fed in blocks of feedSize frames.
+std::vector<std::vector<float>> processed (int announced, int frames, int feedSize)
+{
+    VstInstance plugin (library());
+    plugin.effect->setParameter (plugin.effect, vantoril::params::threshold, 0.3f);
+    plugin.effect->setParameter (plugin.effect, vantoril::params::lowCut, 0.2f);
+    plugin.resume (48000.0f, announced);
+    StereoBlock input (frames);
+    std::vector<std::vector<float>> out (2, std::vector<float> ((size_t) frames));
+    for (int start = 0; start < frames; start += feedSize)
+    {
+        float* in[2] = { input.left.data() + start, input.right.data() + start };
+        float* o[2] = { out[0].data() + start, out[1].data() + start };
+        plugin.process (in, o, std::min (feedSize, frames - start));
+    }
+    return out;
+}
+} // namespace
+
+TEST_F (VstHostTest, ProcessingWhileSuspendedPassesTheInputThrough)
+{
+    VstInstance plugin (library());
+    StereoBlock block (300);
+    std::vector<float> outL (300, 7.0f), outR (300, 7.0f);
+    float* out[2] = { outL.data(), outR.data() };
+
+    plugin.process (block.in, out, 300); // never resumed
+    EXPECT_EQ (outL, block.left);
+    EXPECT_EQ (outR, block.right);
+
+    plugin.resume (44100.0f, 128);
+    plugin.process (block.in, out, 300);
+    EXPECT_NE (outL, block.left);
+    plugin.suspend();
+    plugin.process (block.in, out, 300); // after suspend
+    EXPECT_EQ (outL, block.left);
+
+    // In place, and with no input at all (silence out).
+    auto inPlace = block.left;
+    float* same[2] = { inPlace.data(), block.right.data() };
+    plugin.process (same, same, 300);
+    EXPECT_EQ (inPlace, block.left);
+    float* missing[2] = { nullptr, nullptr };
+    plugin.process (missing, out, 300);
+    EXPECT_EQ (outL, std::vector<float> (300, 0.0f));
+    plugin.process (nullptr, out, 300);
+    plugin.process (block.in, nullptr, 300);
+}
+
+TEST_F (VstHostTest, BlocksOfAnyLengthEqualBlocksOfTheAnnouncedSize)
+{
+    // Longer than twice the announced size: processed in pieces of that size.
+    const auto reference = processed (64, 3000, 64);
+    for (int feed : { 3000, 640 })
+        EXPECT_EQ (processed (64, 3000, feed), reference) << feed;
+    // Other splits differ only where block-wide values are read.
+    for (int feed : { 129, 1 })
+    {
+        const auto out = processed (64, 3000, feed);
+        for (size_t ch = 0; ch < 2; ++ch)
+            for (size_t k = 0; k < 3000; ++k)
+                ASSERT_NEAR (out[ch][k], reference[ch][k], 1e-6f) << feed;
+    }
+}
+
+TEST_F (VstHostTest, NullAndSharedChannelPointersInLongBlocks)
+{
+    VstInstance plugin (library());
+    plugin.resume (48000.0f, 32);
+    constexpr int frames = 32 * 5 + 3;
+    StereoBlock block (frames);
+    std::vector<float> shared (frames), outL (frames), outR (frames);
+
+    const std::vector<std::pair<std::array<float*, 2>, std::array<float*, 2>>> layouts = {
+        { { block.in[0], block.in[1] }, { shared.data(), shared.data() } }, // one buffer for both outputs
+        { { block.in[0], block.in[1] }, { outL.data(), nullptr } },         // a missing output
+        { { nullptr, block.in[1] }, { outL.data(), outR.data() } },         // a missing input
+        { { block.in[0], block.in[0] }, { block.in[0], outR.data() } },     // input shared and in place
+    };
+    for (auto layout : layouts)
+    {
+        plugin.process (layout.first.data(), layout.second.data(), frames);
+        for (float* out : layout.second)
+        {
+            if (out == nullptr)
+                continue;
+            for (int k = 0; k < frames; ++k)
+                ASSERT_TRUE (std::isfinite (out[k]) && std::abs (out[k]) < 4.0f);
+        }
+    }
+    // Zero and negative lengths write nothing.
+    std::vector<float> untouched (8, 5.0f);
+    float* out[2] = { untouched.data(), untouched.data() };
+    plugin.process (block.in, out, 0);
+    plugin.process (block.in, out, -8);
+    EXPECT_EQ (untouched, std::vector<float> (8, 5.0f));
+}
+
+TEST_F (VstHostTest, NothingIsWrittenPastTheHostsStructures)
+{
+    VstInstance plugin (library());
+    struct
+    {
+        VstPinProperties pin;
+        unsigned char canary[32];
+    } guarded;
+    for (int opcode : { (int) vst::getInputProperties, (int) vst::getOutputProperties })
+        for (int index = 0; index < 2; ++index)
+        {
+            std::memset (&guarded, 0xAB, sizeof (guarded));
+            ASSERT_EQ (plugin.dispatch (opcode, index, 0, &guarded.pin), 1);
+            EXPECT_NE (std::memchr (guarded.pin.shortLabel, 0, sizeof (guarded.pin.shortLabel)), nullptr);
+            for (unsigned char c : guarded.canary)
+                ASSERT_EQ (c, 0xAB);
+        }
+
+    // Calls that need the host's pointer get 0 when it is null.
+    for (int opcode : { (int) vst::getParamName, (int) vst::getParamDisplay, (int) vst::getParamLabel, (int) vst::getChunk,
+                        (int) vst::setChunk, (int) vst::getEffectName, (int) vst::getVendorString, (int) vst::getProductString,
+                        (int) vst::getInputProperties, (int) vst::getOutputProperties, (int) vst::editGetRect,
+                        (int) vst::setSpeakerArrangement, (int) vst::getProgramName, (int) vst::getProgramNameIndexed })
+        EXPECT_EQ (plugin.dispatch (opcode, 0, 100, nullptr), 0) << opcode;
+}
+
+TEST_F (VstHostTest, EachThreadGetsItsOwnChunk)
+{
+    VstInstance plugin (library());
+    plugin.effect->setParameter (plugin.effect, vantoril::params::mix, 0.25f);
+    const auto expected = plugin.chunk();
+    ASSERT_FALSE (expected.empty());
+
+    void* mine = nullptr;
+    const auto size = plugin.dispatch (vst::getChunk, 0, 0, &mine);
+    void* theirs = nullptr;
+    std::thread ([&] { plugin.dispatch (vst::getChunk, 0, 0, &theirs); }).join();
+    ASSERT_NE (mine, theirs);
+    EXPECT_EQ (std::vector<char> ((const char*) mine, (const char*) mine + size), expected);
 }
