@@ -208,16 +208,20 @@ TEST (Render, ErrorsWriteNothing)
     tmp.file ("text.wav").replaceWithText ("this is not audio");
     tmp.file ("bad.state").replaceWithText ("nope");
     {
-        // An 8-bit file, and a four-channel one.
+        // A four-channel file, an ADPCM one, and a 16-bit one cut short.
         juce::WavAudioFormat wav;
-        for (auto [name, channels, bits] : { std::tuple<const char*, int, int> { "eight.wav", 1, 8 }, { "quad.wav", 4, 16 } })
-        {
-            auto stream = tmp.file (name).createOutputStream();
-            std::unique_ptr<juce::AudioFormatWriter> writer (wav.createWriterFor (stream.release(), 44100.0, (unsigned) channels, bits, {}, 0));
-            juce::AudioBuffer<float> b (channels, 100);
-            b.clear();
-            writer->writeFromAudioSampleBuffer (b, 0, 100);
-        }
+        auto stream = tmp.file ("quad.wav").createOutputStream();
+        std::unique_ptr<juce::AudioFormatWriter> writer (wav.createWriterFor (stream.release(), 44100.0, 4, 16, {}, 0));
+        juce::AudioBuffer<float> b (4, 100);
+        b.clear();
+        writer->writeFromAudioSampleBuffer (b, 0, 100);
+        writer.reset();
+
+        auto adpcm = bytesOf (tmp.file ("in.wav"));
+        static_cast<char*> (adpcm.getData())[20] = 2; // format tag
+        tmp.file ("adpcm.wav").replaceWithData (adpcm.getData(), adpcm.getSize());
+        auto cut = bytesOf (tmp.file ("in.wav"));
+        tmp.file ("cut.wav").replaceWithData (cut.getData(), cut.getSize() - 1000);
     }
     const int before = tmp.count();
 
@@ -230,8 +234,9 @@ TEST (Render, ErrorsWriteNothing)
     const Case cases[] = {
         { { tmp.path ("missing.wav"), tmp.path ("out.wav") }, "no such file", 1 },
         { { tmp.path ("text.wav"), tmp.path ("out.wav") }, "not a WAV or AIFF file", 1 },
-        { { tmp.path ("eight.wav"), tmp.path ("out.wav") }, "8-bit", 1 },
-        { { tmp.path ("quad.wav"), tmp.path ("out.wav") }, "4 channels", 1 },
+        { { tmp.path ("quad.wav"), tmp.path ("out.wav") }, "unsupported encoding: 4 channels", 1 },
+        { { tmp.path ("adpcm.wav"), tmp.path ("out.wav") }, "unsupported encoding: WAV format tag 2", 1 },
+        { { tmp.path ("cut.wav"), tmp.path ("out.wav") }, "damaged or truncated file", 1 },
         { { tmp.path ("in.wav"), tmp.path ("nodir/out.wav") }, "no such directory", 1 },
         { { tmp.path ("in.wav"), tmp.path ("out.mp3") }, ".wav or .aif", 1 },
         { { tmp.path ("in.wav"), tmp.dir.getFullPathName() }, "", 1 },
@@ -305,4 +310,43 @@ TEST (Render, DemoWritesItsThreeFiles)
     const auto gr = run.output.find ("gain reduction: max ");
     ASSERT_NE (gr, std::string::npos);
     EXPECT_GT (std::stof (run.output.substr (gr + 20)), 3.0f);
+}
+
+TEST (Render, InputsTheWriterHasNoFormatForBecomeFloat)
+{
+    TempDir tmp;
+    {
+        juce::WavAudioFormat wav;
+        auto stream = tmp.file ("eight.wav").createOutputStream();
+        std::unique_ptr<juce::AudioFormatWriter> writer (wav.createWriterFor (stream.release(), 44100.0, 1, 8, {}, 0));
+        const auto music = testMusic (1, 4410, 44100.0);
+        writer->writeFromAudioSampleBuffer (music, 0, 4410);
+    }
+    const auto run = runRenderer ({ tmp.path ("eight.wav"), tmp.path ("out.wav") });
+    ASSERT_EQ (run.exitCode, 0) << run.output;
+    EXPECT_NE (run.output.find ("8-bit integer input, written as 32-bit float"), std::string::npos) << run.output;
+    AudioFile out;
+    std::string error;
+    ASSERT_TRUE (readAudioFile (tmp.file ("out.wav"), out, error)) << error;
+    EXPECT_TRUE (out.format.isFloat);
+    EXPECT_EQ (out.samples.getNumSamples(), 4410);
+}
+
+TEST (Render, AFullDiskIsReportedAsSuch)
+{
+    // A 64 kB file system of its own (needs the right to mount one).
+    TempDir tmp;
+    const auto mountPoint = tmp.file ("small");
+    mountPoint.createDirectory();
+    const auto mount = "mount -t tmpfs -o size=64k tmpfs '" + mountPoint.getFullPathName().toStdString() + "' 2>/dev/null";
+    if (std::system (mount.c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+
+    writeInput (tmp.file ("in.wav"), testMusic (2, 44100, 44100.0), 44100.0, { Container::wav, 16, false });
+    const auto run = runRenderer ({ tmp.path ("in.wav"), mountPoint.getChildFile ("out.wav").getFullPathName() });
+    const int filesLeft = mountPoint.getNumberOfChildFiles (juce::File::findFiles, "*") + mountPoint.getNumberOfChildFiles (juce::File::findFiles, ".*");
+    std::system (("umount '" + mountPoint.getFullPathName().toStdString() + "'").c_str());
+    EXPECT_EQ (run.exitCode, 1) << run.output;
+    EXPECT_NE (run.output.find ("disk full"), std::string::npos) << run.output;
+    EXPECT_EQ (filesLeft, 0);
 }

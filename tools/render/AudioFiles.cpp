@@ -2,11 +2,21 @@
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace vantoril::render
 {
+
+namespace
+{
+constexpr juce::int64 maxFileBytes = juce::int64 (2) << 30;
+} // namespace
 
 std::string SampleFormat::describe() const
 {
@@ -35,58 +45,59 @@ bool readAudioFile (const juce::File& file, AudioFile& result, std::string& erro
         return false;
     }
 
-    juce::AudioFormatManager formats;
-    formats.registerFormat (new juce::WavAudioFormat(), true);
-    formats.registerFormat (new juce::AiffAudioFormat(), false);
-
-    std::unique_ptr<juce::AudioFormatReader> reader;
-    if (auto stream = file.createInputStream())
+    // The whole file in memory: every size in its header is then checked
+    // against the bytes that are really there.
+    const auto size = file.getSize();
+    if (size > maxFileBytes)
     {
-        for (auto* format : { formats.getKnownFormat (0), formats.getKnownFormat (1) })
+        error = "cannot read " + name + ": files over 2 GB are not supported";
+        return false;
+    }
+    std::vector<std::uint8_t> bytes (static_cast<std::size_t> (size));
+    {
+        juce::FileInputStream stream (file);
+        if (! stream.openedOk() || stream.read (bytes.data(), static_cast<int> (bytes.size())) != static_cast<int> (bytes.size()))
         {
-            stream->setPosition (0);
-            if (auto* r = format->createReaderFor (stream.get(), false))
-            {
-                stream.release();
-                reader.reset (r);
-                break;
-            }
+            error = "cannot read " + name + ": " + (stream.openedOk() ? std::string ("read error") : stream.getStatus().getErrorMessage().toStdString());
+            return false;
         }
     }
-    if (reader == nullptr)
+
+    SoundData sound;
+    const auto outcome = findSoundData (bytes.data(), bytes.size(), sound);
+    switch (outcome.problem)
     {
-        error = "cannot read " + name + ": not a WAV or AIFF file";
-        return false;
+        case ReadProblem::notAudio:
+            error = "cannot read " + name + ": not a WAV or AIFF file";
+            return false;
+        case ReadProblem::unsupported:
+            error = "cannot read " + name + ": unsupported encoding: " + outcome.detail;
+            return false;
+        case ReadProblem::damaged:
+            error = "cannot read " + name + ": damaged or truncated file: " + outcome.detail;
+            return false;
+        case ReadProblem::none:
+            break;
     }
 
-    const bool isAiff = reader->getFormatName().containsIgnoreCase ("AIFF");
-    result.format = { isAiff ? Container::aiff : Container::wav, (int) reader->bitsPerSample, reader->usesFloatingPointData };
-    const bool supported = (result.format.isFloat && result.format.bitsPerSample == 32)
-                           || (! result.format.isFloat && (result.format.bitsPerSample == 16 || result.format.bitsPerSample == 24
-                                                           || result.format.bitsPerSample == 32));
-    if (! supported)
-    {
-        error = "cannot read " + name + ": " + std::to_string (reader->bitsPerSample) + "-bit "
-                + (result.format.isFloat ? "float" : "integer") + " samples are not supported (16/24/32-bit integer or 32-bit float)";
-        return false;
-    }
-    if (reader->numChannels < 1 || reader->numChannels > 2)
-    {
-        error = "cannot read " + name + ": " + std::to_string (reader->numChannels) + " channels (mono or stereo only)";
-        return false;
-    }
-    if (reader->sampleRate <= 0.0 || reader->lengthInSamples > (juce::int64) std::numeric_limits<int>::max())
-    {
-        error = "cannot read " + name + ": invalid sample rate or length";
-        return false;
-    }
+    result.sampleRate = sound.sampleRate;
+    result.samples.setSize (sound.numChannels, static_cast<int> (sound.numFrames));
+    decodeSamples (sound, result.samples.getArrayOfWritePointers());
 
-    result.sampleRate = reader->sampleRate;
-    result.samples.setSize ((int) reader->numChannels, (int) reader->lengthInSamples);
-    if (! reader->read (&result.samples, 0, (int) reader->lengthInSamples, 0, true, true))
+    // Written back in the same sample format where the writer has it, else as
+    // 32-bit float.
+    const int bits = 8 * sound.bytesPerSample;
+    result.format.container = sound.container;
+    result.format.isFloat = sound.encoding != Encoding::integer;
+    result.format.bitsPerSample = bits;
+    result.formatNote.clear();
+    const bool writable = (sound.encoding == Encoding::integer && (bits == 16 || bits == 24 || bits == 32))
+                          || sound.encoding == Encoding::float32;
+    if (! writable)
     {
-        error = "cannot read " + name + ": the file is truncated or damaged";
-        return false;
+        result.format.isFloat = true;
+        result.format.bitsPerSample = 32;
+        result.formatNote = describeEncoding (sound.encoding, sound.bytesPerSample) + " input, written as 32-bit float";
     }
     return true;
 }
@@ -231,24 +242,46 @@ bool writeFileAtomically (const juce::File& file, const void* data, size_t size,
 
     const auto temporary = file.getSiblingFile ("." + file.getFileName() + ".partial-"
                                                 + juce::String::toHexString (juce::Random::getSystemRandom().nextInt()));
-    bool ok = false;
+    const auto temporaryName = temporary.getFullPathName().toStdString();
+
+    // Written with the system's calls, so that a full disk can be told from
+    // a missing permission.
+    int failure = 0;
+    const int fd = ::open (temporaryName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        failure = errno;
+    else
     {
-        juce::FileOutputStream stream (temporary);
-        ok = stream.openedOk() && stream.write (data, size);
-        if (ok)
+        const auto* p = static_cast<const char*> (data);
+        for (size_t left = size; left > 0 && failure == 0;)
         {
-            stream.flush();
-            ok = stream.getStatus().wasOk();
+            const auto written = ::write (fd, p, left);
+            if (written < 0 && errno != EINTR)
+                failure = errno;
+            else if (written > 0)
+            {
+                p += written;
+                left -= static_cast<size_t> (written);
+            }
         }
+        if (failure == 0 && ::fsync (fd) != 0 && errno != EINVAL)
+            failure = errno;
+        if (::close (fd) != 0 && failure == 0)
+            failure = errno;
+        if (failure == 0 && ! temporary.moveFileTo (file))
+            failure = EACCES;
     }
-    if (ok)
-        ok = temporary.moveFileTo (file);
-    if (! ok)
+
+    if (failure != 0)
     {
         temporary.deleteFile();
-        error = "cannot write " + name + ": the file or its directory is not writable";
+        if (failure == ENOSPC || failure == EDQUOT)
+            error = "cannot write " + name + ": disk full";
+        else
+            error = "cannot write " + name + ": the file or its directory is not writable (" + std::strerror (failure) + ")";
+        return false;
     }
-    return ok;
+    return true;
 }
 
 bool writeAudioFile (const juce::File& file, const juce::AudioBuffer<float>& samples, double sampleRate,

@@ -26,8 +26,10 @@ const char* usage =
     "       vantoril-render --demo [DIR]\n"
     "       vantoril-render [--state FILE] [--set NAME=VALUE]... (--print | --save-state FILE)\n"
     "\n"
-    "Runs the Vantoril compressor over WAV or AIFF files (16/24/32-bit integer or\n"
-    "32-bit float, mono or stereo) and writes the result in the input's format.\n"
+    "Runs the Vantoril compressor over WAV or AIFF/AIFC files (mono or stereo;\n"
+    "8/16/24/32-bit integer, 32/64-bit float, A-law or mu-law, also in extensible\n"
+    "WAV) and writes the result in the input's format where that is 16/24/32-bit\n"
+    "integer or 32-bit float, otherwise as 32-bit float (and says so).\n"
     "\n"
     "options:\n"
     "  --set NAME=VALUE   set a parameter; repeatable. NAME: Attack, Release, Threshold,\n"
@@ -199,6 +201,8 @@ bool runJob (const Options& o, const Job& job, bool showProgress, std::string& e
     AudioFile in;
     if (! readAudioFile (job.input, in, error))
         return false;
+    if (! in.formatNote.empty() && ! o.forceFloat)
+        std::printf ("%s: %s\n", job.input.getFileName().toRawUTF8(), in.formatNote.c_str());
 
     SampleFormat format = in.format;
     if (! containerForFile (job.output, format.container))
