@@ -31,11 +31,17 @@
 #endif
 
 #define VANTORIL_KERNEL_PRAGMA(text) _Pragma (#text)
+#if defined(__clang__)
+// Clang: every function defined up to the matching pop gets the target attribute.
+#define VANTORIL_KERNEL_TARGET_PRAGMA(isa) \
+    VANTORIL_KERNEL_PRAGMA (clang attribute push (__attribute__ ((target (isa))), apply_to = function))
+#else
 #define VANTORIL_KERNEL_TARGET_PRAGMA(isa) VANTORIL_KERNEL_PRAGMA (GCC target (isa))
 #pragma GCC push_options
 // GCC 12 warns about the deliberately undefined inputs inside its own AVX-512 conversion intrinsics.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #pragma GCC diagnostic ignored "-Wuninitialized"
+#endif
 VANTORIL_KERNEL_TARGET_PRAGMA (VANTORIL_KERNEL_TARGET)
 
 namespace vantoril::VANTORIL_KERNEL_NAMESPACE
@@ -785,6 +791,10 @@ inline void pow10fArray (const float* in, float* out, int n) noexcept
 
 } // namespace vantoril::VANTORIL_KERNEL_NAMESPACE
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif
+
 // The entry points, named after the instruction set (avx2BlockKernel, ...).
 #define VANTORIL_KERNEL_JOIN(a, b) a##b
 #define VANTORIL_KERNEL_NAME(ns, name) VANTORIL_KERNEL_JOIN (ns, name)
@@ -794,4 +804,6 @@ BlockKernel VANTORIL_KERNEL_NAME (VANTORIL_KERNEL_NAMESPACE, BlockKernel)() noex
 FloatFunction VANTORIL_KERNEL_NAME (VANTORIL_KERNEL_NAMESPACE, Expf)() noexcept { return &VANTORIL_KERNEL_NAMESPACE::expfArray; }
 FloatFunction VANTORIL_KERNEL_NAME (VANTORIL_KERNEL_NAMESPACE, Pow10f)() noexcept { return &VANTORIL_KERNEL_NAMESPACE::pow10fArray; }
 } // namespace vantoril
+#if ! defined(__clang__)
 #pragma GCC pop_options
+#endif
