@@ -42,6 +42,6 @@ fi
 
 status=0
 ctest --test-dir build --output-on-failure || status=1
-ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j2 || status=1
 exit $status
