@@ -1,6 +1,6 @@
 #!/bin/sh
 # Performance: the processBlock benchmark and the table of LV2 compressors side
-# by side. Run after scripts/setup.sh (which installs the peers and builds both
+# by side. Run after scripts/test.sh (which installs the peers and builds both
 # programs). Speed is read from the output; nothing here passes or fails on it.
 set -eu
 cd "$(dirname "$0")/.."
