@@ -6,6 +6,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
 #include <memory>
 #include <random>
 
@@ -110,5 +113,37 @@ BENCHMARK (processBlockCost)
     ->Unit (benchmark::kMicrosecond);
 
 BENCHMARK (signalPathCost)->ArgName ("path")->DenseRange (perSample, avx512Kernel)->Unit (benchmark::kMicrosecond);
+
+// Restoring a 1 MB state chunk: one valid element with many extra attributes
+// (the shape that made an XML parser quadratic), and 1 MB of nested children.
+void restoreLargeChunk (benchmark::State& state)
+{
+    std::string text = "<ZDQXKPASETTINGS Ratio=\"0.75\"";
+    if (state.range (0) == 0)
+    {
+        for (int i = 0; text.size() < (1u << 20); ++i)
+            text += " A" + std::to_string (i) + "=\"0.5\"";
+        text += "/>";
+    }
+    else
+    {
+        text += ">";
+        while (text.size() < (1u << 20))
+            text += "<a>";
+        while (text.size() < (2u << 20) - 20)
+            text += "</a>";
+        text += "</ZDQXKPASETTINGS>";
+    }
+    std::vector<char> chunk (8 + text.size() + 2, 0);
+    const std::uint32_t header[2] = { 0x21324356, static_cast<std::uint32_t> (text.size()) };
+    std::memcpy (chunk.data(), header, 8);
+    std::memcpy (chunk.data() + 8, text.data(), text.size());
+
+    std::unique_ptr<juce::AudioProcessor> owned (createPluginFilter());
+    for (auto _ : state)
+        owned->setStateInformation (chunk.data(), static_cast<int> (chunk.size()));
+    state.SetBytesProcessed (static_cast<std::int64_t> (state.iterations()) * static_cast<std::int64_t> (chunk.size()));
+}
+BENCHMARK (restoreLargeChunk)->ArgName ("nested")->DenseRange (0, 1)->Unit (benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
