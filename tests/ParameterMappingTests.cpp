@@ -119,9 +119,13 @@ TEST (ParameterMapping, RoundTripAndSwitchThresholds)
         {
             const float back = params::toNormalised (i, params::toStored (i, x));
             if (params::isSwitch (i))
+            {
                 EXPECT_EQ (back, x >= 0.5f ? 1.0f : 0.0f);
+            }
             else if (! (i == params::threshold && x == 0.0f))
+            {
                 EXPECT_NEAR (back, x, 2e-6f) << params::name (i) << " " << x;
+            }
         }
     }
     EXPECT_NEAR (params::toNormalised (params::threshold, params::toStored (params::threshold, 0.3f)), 0.3f, 1e-6f);
