@@ -164,21 +164,24 @@ void remove (const AEffect* effect)
 }
 
 //==============================================================================
-// Pass-through while suspended: each output gets its input (or silence).
-void passThrough (float** inputs, float** outputs, int numInputs, int numOutputs, int frames)
+// Pass-through: each output gets its input (or silence).
+template <typename Sample>
+void passThrough (AEffect* effect, Sample** inputs, Sample** outputs, int frames)
 {
-    if (outputs == nullptr)
+    if (outputs == nullptr || frames <= 0)
         return;
+    const int numInputs = std::clamp (effect->numInputs, 0, maxChannels);
+    const int numOutputs = std::clamp (effect->numOutputs, 0, maxChannels);
     for (int ch = 0; ch < numOutputs; ++ch)
     {
-        float* out = outputs[ch];
+        Sample* out = outputs[ch];
         if (out == nullptr)
             continue;
-        const float* in = (inputs != nullptr && ch < numInputs) ? inputs[ch] : nullptr;
+        const Sample* in = (inputs != nullptr && ch < numInputs) ? inputs[ch] : nullptr;
         if (in == nullptr)
-            std::fill (out, out + frames, 0.0f);
+            std::fill (out, out + frames, Sample (0));
         else if (in != out)
-            std::memmove (out, in, static_cast<std::size_t> (frames) * sizeof (float));
+            std::memmove (out, in, static_cast<std::size_t> (frames) * sizeof (Sample));
     }
 }
 
@@ -188,15 +191,16 @@ void processReplacing (AEffect* effect, float** inputs, float** outputs, VstInt3
     if (instance == nullptr || frames <= 0)
         return;
 
-    const int numInputs = std::clamp (effect->numInputs, 0, maxChannels);
-    const int numOutputs = std::clamp (effect->numOutputs, 0, maxChannels);
-
+    // While suspended (or while another thread is in a block) the input passes through.
     int expected = resumed;
     if (! instance->processState.compare_exchange_strong (expected, processing, std::memory_order_acquire))
     {
-        passThrough (inputs, outputs, numInputs, numOutputs, frames);
+        passThrough (effect, inputs, outputs, frames);
         return;
     }
+
+    const int numInputs = std::clamp (effect->numInputs, 0, maxChannels);
+    const int numOutputs = std::clamp (effect->numOutputs, 0, maxChannels);
 
     const int pieceSize = instance->preparedBlockSize;
     float* pieceInputs[maxChannels] = {};
@@ -225,21 +229,8 @@ void processReplacing (AEffect* effect, float** inputs, float** outputs, VstInt3
 // anyway gets its input back.
 void processDoubleReplacing (AEffect* effect, double** inputs, double** outputs, VstInt32 frames)
 {
-    if (effect == nullptr || outputs == nullptr || frames <= 0)
-        return;
-    const int numInputs = std::clamp (effect->numInputs, 0, maxChannels);
-    const int numOutputs = std::clamp (effect->numOutputs, 0, maxChannels);
-    for (int ch = 0; ch < numOutputs; ++ch)
-    {
-        double* out = outputs[ch];
-        if (out == nullptr)
-            continue;
-        const double* in = (inputs != nullptr && ch < numInputs) ? inputs[ch] : nullptr;
-        if (in == nullptr)
-            std::fill (out, out + frames, 0.0);
-        else if (in != out)
-            std::memmove (out, in, static_cast<std::size_t> (frames) * sizeof (double));
-    }
+    if (effect != nullptr)
+        passThrough (effect, inputs, outputs, frames);
 }
 
 //==============================================================================
@@ -339,10 +330,9 @@ VstIntPtr getPinProperties (Instance& instance, int opcode, int index, VstIntPtr
 constexpr int effGetParameterPropertiesOpcode = 56; // not named by the interface headers
 bool needsPointer (int opcode)
 {
-    if (opcode == effGetParameterPropertiesOpcode)
-        return true;
     switch (opcode)
     {
+        case effGetParameterPropertiesOpcode:
         case effGetProgramName:
         case effGetParamLabel:
         case effGetParamDisplay:

@@ -328,17 +328,15 @@ void VantorilAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
 
     if (numProcessed > 0 && numSamples > 0)
     {
-        // Blocks longer than prepared run in pieces of the prepared size.
+        // Blocks longer than prepared run in pieces of the prepared size (a
+        // buffer that refers to the host's channels allocates nothing).
         const int pieceSize = sideChain.getNumSamples();
-        if (numSamples <= pieceSize)
-            processPiece (buffer, numProcessed);
-        else
-            for (int start = 0; start < numSamples; start += pieceSize)
-            {
-                juce::AudioBuffer<float> piece (buffer.getArrayOfWritePointers(), numProcessed, start,
-                                                juce::jmin (pieceSize, numSamples - start));
-                processPiece (piece, numProcessed);
-            }
+        for (int start = 0; start < numSamples; start += pieceSize)
+        {
+            juce::AudioBuffer<float> piece (buffer.getArrayOfWritePointers(), numProcessed, start,
+                                            juce::jmin (pieceSize, numSamples - start));
+            processPiece (piece, numProcessed);
+        }
     }
 
     for (int j = getTotalNumInputChannels(); j < juce::jmin (getTotalNumOutputChannels(), buffer.getNumChannels()); ++j)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 using namespace vantoril::render;
@@ -86,38 +87,22 @@ Bytes aiff (const char* compression, int channels, int bits, std::uint32_t frame
     return file;
 }
 
-Bytes floats (std::initializer_list<float> values, bool bigEndian)
+// IEEE samples (float or double) in the given byte order (from a little-endian machine).
+template <typename Sample>
+Bytes ieee (std::initializer_list<Sample> values, bool bigEndian)
 {
     Bytes b;
-    for (float v : values)
+    for (Sample v : values)
     {
-        std::uint32_t bits;
-        std::memcpy (&bits, &v, 4);
-        put (b, bits, 4, bigEndian);
+        unsigned char raw[sizeof (Sample)];
+        std::memcpy (raw, &v, sizeof (Sample));
+        for (size_t i = 0; i < sizeof (Sample); ++i)
+            b.push_back (raw[bigEndian ? sizeof (Sample) - 1 - i : i]);
     }
     return b;
 }
-
-Bytes doubles (std::initializer_list<double> values, bool bigEndian)
-{
-    Bytes b;
-    for (double v : values)
-    {
-        std::uint64_t bits;
-        std::memcpy (&bits, &v, 8);
-        if (bigEndian)
-        {
-            put (b, (std::uint32_t) (bits >> 32), 4, true);
-            put (b, (std::uint32_t) bits, 4, true);
-        }
-        else
-        {
-            put (b, (std::uint32_t) bits, 4, false);
-            put (b, (std::uint32_t) (bits >> 32), 4, false);
-        }
-    }
-    return b;
-}
+Bytes floats (std::initializer_list<float> values, bool bigEndian) { return ieee (values, bigEndian); }
+Bytes doubles (std::initializer_list<double> values, bool bigEndian) { return ieee (values, bigEndian); }
 
 // The decoder on an exact-size heap copy (reads past the end are caught by the sanitizers).
 ReadOutcome decode (const Bytes& file, SoundData& sound, std::vector<std::vector<float>>& channels)
