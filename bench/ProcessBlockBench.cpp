@@ -12,8 +12,6 @@
 #include <memory>
 #include <random>
 
-juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter();
-
 namespace
 {
 enum Mode
@@ -49,12 +47,12 @@ void runBlocks (benchmark::State& state, double rate, int block, Mode mode, Path
         p.setBlockKernel (path == avx2Kernel ? vantoril::avx2BlockKernel() : vantoril::avx512BlockKernel());
     }
     // Compression clearly active: about -24 dB, 4:1, 10 ms / 100 ms.
-    p.setParameter (vantoril::params::threshold, 0.4f);
-    p.setParameter (vantoril::params::ratio, 0.75f);
-    p.setParameter (vantoril::params::attack, 0.464f);
-    p.setParameter (vantoril::params::release, 0.271f);
-    p.setParameter (vantoril::params::lowCut, mode == lowCutOn ? 0.3f : 0.0f);
-    p.setParameter (vantoril::params::bypass, mode == bypassed ? 1.0f : 0.0f);
+    p.setNormalisedValue (vantoril::params::threshold, 0.4f);
+    p.setNormalisedValue (vantoril::params::ratio, 0.75f);
+    p.setNormalisedValue (vantoril::params::attack, 0.464f);
+    p.setNormalisedValue (vantoril::params::release, 0.271f);
+    p.setNormalisedValue (vantoril::params::lowCut, mode == lowCutOn ? 0.3f : 0.0f);
+    p.setNormalisedValue (vantoril::params::bypass, mode == bypassed ? 1.0f : 0.0f);
     p.setPlayConfigDetails (2, 2, rate, block);
     p.prepareToPlay (rate, block);
 

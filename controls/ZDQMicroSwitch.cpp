@@ -2,18 +2,11 @@
 
 #include "resources/Artwork.h"
 
-ZDQMicroSwitch::ZDQMicroSwitch() : juce::Button ({})
+ZDQMicroSwitch::ZDQMicroSwitch()
+    : juce::Button ({}), offImage (vantoril::artwork::switchOff()), onImage (vantoril::artwork::switchOn())
 {
-    offImage = vantoril::artwork::switchOff();
-    onImage = vantoril::artwork::switchOn();
     setSize (32, 32);
     setClickingTogglesState (true);
-}
-
-ZDQMicroSwitch::~ZDQMicroSwitch()
-{
-    offImage = {};
-    onImage = {};
 }
 
 void ZDQMicroSwitch::paintButton (juce::Graphics& g, bool, bool)

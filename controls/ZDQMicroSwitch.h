@@ -8,7 +8,6 @@ class ZDQMicroSwitch : public juce::Button
 {
 public:
     ZDQMicroSwitch();
-    ~ZDQMicroSwitch() override;
 
     void paintButton (juce::Graphics& g, bool isMouseOver, bool isButtonDown) override;
 

@@ -6,20 +6,11 @@
 #include <cmath>
 
 ZDQSlider3D::ZDQSlider3D (const juce::String&)
+    : bodyImage (vantoril::artwork::knobBody()),
+      capImage (vantoril::artwork::knobCap()),
+      pointerImage (vantoril::artwork::knobPointer())
 {
-    bodyImage = vantoril::artwork::knobBody();
-    capImage = vantoril::artwork::knobCap();
-    pointerImage = vantoril::artwork::knobPointer();
-    capOffsetX = 0.0f;
-    capOffsetY = 0.0f;
     setSize (200, 200);
-}
-
-ZDQSlider3D::~ZDQSlider3D()
-{
-    bodyImage = {};
-    capImage = {};
-    pointerImage = {};
 }
 
 void ZDQSlider3D::paint (juce::Graphics& g)

@@ -11,22 +11,18 @@ class ZDQSlider3D : public juce::Slider
 public:
     // The name is accepted for the caller's readability and not used.
     explicit ZDQSlider3D (const juce::String& name);
-    ~ZDQSlider3D() override;
 
     void paint (juce::Graphics& g) override;
     void resized() override {}
 
-private:
-    juce::Image capImage;
-    juce::Image pointerImage;
-
-public:
     // Shift of cap and pointer, both as fractions of the knob's width.
     float capOffsetX = 0.0f;
     float capOffsetY = 0.0f;
 
 private:
     juce::Image bodyImage;
+    juce::Image capImage;
+    juce::Image pointerImage;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ZDQSlider3D)
 };

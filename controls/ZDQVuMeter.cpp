@@ -5,22 +5,10 @@
 
 namespace geo = vantoril::geometry;
 
-ZDQVuMeter::ZDQVuMeter() : juce::Button ({})
+ZDQVuMeter::ZDQVuMeter()
+    : juce::Button ({}), glassImage (vantoril::artwork::meterGlass()), faceImage (vantoril::artwork::meterFace())
 {
-    glassImage = vantoril::artwork::meterGlass();
-    faceImage = vantoril::artwork::meterFace();
     setSize (300, 300);
-    level = 0.0f;
-    peakLevel = 0.0f;
-    peakFallStep = 0.0f;
-    peakHoldEnabled = true;
-    setBufferedToImage (false);
-}
-
-ZDQVuMeter::~ZDQVuMeter()
-{
-    glassImage = {};
-    faceImage = {};
 }
 
 void ZDQVuMeter::setLevel (float newLevel)

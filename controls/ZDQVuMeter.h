@@ -8,7 +8,6 @@ class ZDQVuMeter : public juce::Button
 {
 public:
     ZDQVuMeter();
-    ~ZDQVuMeter() override;
 
     // Shows a new linear level (1.0 = the face's 0 dB mark); repaints only when
     // the level changed.
@@ -20,16 +19,13 @@ public:
     float getPeakLevel() const noexcept { return peakLevel; }
     float getPeakFallStep() const noexcept { return peakFallStep; }
 
-private:
-    float level = 0.0f;
-    float peakLevel = 0.0f;
-    float peakFallStep = 0.0f;
-
-public:
     // Whether the peak is tracked and the peak needle drawn.
     bool peakHoldEnabled = true;
 
 private:
+    float level = 0.0f;
+    float peakLevel = 0.0f;
+    float peakFallStep = 0.0f;
     juce::Image glassImage;
     juce::Image faceImage;
 

@@ -276,7 +276,7 @@ void VantorilUI::buttonClicked (juce::Button* button)
     if (button == bypassButton.get())
     {
         processor->beginParameterChangeGesture (params::bypass);
-        const float value = processor->getParameter (params::bypass);
+        const float value = processor->getNormalisedValue (params::bypass);
         processor->setParameterNotifyingHost (params::bypass, 1.0f - value);
         processor->endParameterChangeGesture (params::bypass);
     }
@@ -288,7 +288,7 @@ void VantorilUI::buttonClicked (juce::Button* button)
     else if (button == kneeSwitch.get())
     {
         processor->beginParameterChangeGesture (params::knee);
-        processor->setParameterNotifyingHost (params::knee, 1.0f - processor->getParameter (params::knee));
+        processor->setParameterNotifyingHost (params::knee, 1.0f - processor->getNormalisedValue (params::knee));
         processor->endParameterChangeGesture (params::knee);
     }
 }
@@ -297,11 +297,11 @@ void VantorilUI::refreshFromProcessor()
 {
     const auto bindings = knobBindings();
     for (const auto& binding : bindings)
-        binding.knob->setValue (processor->getParameter (binding.index), juce::dontSendNotification);
+        binding.knob->setValue (processor->getNormalisedValue (binding.index), juce::dontSendNotification);
 
-    bypassButton->setAlpha (1.0f - processor->getParameter (params::bypass));
-    kneeSwitch->setToggleState (processor->getParameter (params::knee) > 0.5f, juce::dontSendNotification);
+    bypassButton->setAlpha (1.0f - processor->getNormalisedValue (params::bypass));
+    kneeSwitch->setToggleState (processor->getNormalisedValue (params::knee) > 0.5f, juce::dontSendNotification);
 
     for (const auto& binding : bindings)
-        binding.readout->setText (processor->getParameterText (binding.index), juce::dontSendNotification);
+        binding.readout->setText (processor->getDisplayText (binding.index), juce::dontSendNotification);
 }

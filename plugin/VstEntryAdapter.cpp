@@ -12,8 +12,11 @@
 // - state chunks are served one request at a time per instance, each thread
 //   gets its own copy of the chunk;
 // - block sizes and sample rates that no processing can use are corrected.
-// The client's own entry point is compiled under the name juceVstPluginMain (a
-// definition on that one source file, see CMakeLists.txt).
+// The client's own entry point is compiled under the name juceVstPluginMain:
+// the plug-in target defines VSTPluginMain=juceVstPluginMain for its sources
+// (see CMakeLists.txt), and this file takes the name back for its own entry.
+// The legacy entry "main" is this file's vantorilVstLegacyMain (a linker
+// symbol definition), so both entries answer the same.
 #define FST_DONT_DEPRECATE_UNKNOWN 1
 #include <pluginterfaces/vst2.x/aeffectx.h>
 
@@ -28,6 +31,7 @@
 #include <thread>
 #include <vector>
 
+#undef VSTPluginMain
 #define VANTORIL_EXPORT extern "C" __attribute__ ((visibility ("default")))
 
 extern "C" AEffect* juceVstPluginMain (audioMasterCallback host);
@@ -442,6 +446,9 @@ VANTORIL_EXPORT AEffect* VSTPluginMain (audioMasterCallback host)
     effect->numPrograms = 0;
     return effect;
 }
+
+// The legacy entry "main" of older hosts.
+VANTORIL_EXPORT AEffect* vantorilVstLegacyMain (audioMasterCallback host) { return VSTPluginMain (host); }
 
 // Legacy entries that hosts may look up; they do nothing.
 VANTORIL_EXPORT void* NewPlugIn() { return nullptr; }

@@ -21,7 +21,7 @@ VantorilParameter::VantorilParameter (VantorilAudioProcessor& owner, int index)
 
 float VantorilParameter::getValue() const { return processor.getNormalisedValue (parameterIndex); }
 
-void VantorilParameter::setValue (float newValue) { processor.setParameter (parameterIndex, newValue); }
+void VantorilParameter::setValue (float newValue) { processor.setNormalisedValue (parameterIndex, newValue); }
 
 float VantorilParameter::getDefaultValue() const
 {
@@ -67,16 +67,6 @@ VantorilAudioProcessor::~VantorilAudioProcessor() = default;
 
 const juce::String VantorilAudioProcessor::getName() const { return productName; }
 
-const juce::String VantorilAudioProcessor::getInputChannelName (int channelIndex) const
-{
-    return juce::String (channelIndex + 1);
-}
-
-const juce::String VantorilAudioProcessor::getOutputChannelName (int channelIndex) const
-{
-    return juce::String (channelIndex + 1);
-}
-
 bool VantorilAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
 {
     const auto in = layouts.getMainInputChannelSet();
@@ -105,8 +95,6 @@ float VantorilAudioProcessor::getStoredValue (int index) const noexcept
     }
 }
 
-const juce::String VantorilAudioProcessor::getParameterName (int index) { return params::name (index); }
-
 float VantorilAudioProcessor::getNormalisedValue (int index) const noexcept
 {
     if (! juce::isPositiveAndBelow (index, params::count))
@@ -121,7 +109,7 @@ juce::String VantorilAudioProcessor::getDisplayText (int index) const
     return params::displayText (index, getStoredValue (index));
 }
 
-void VantorilAudioProcessor::setParameter (int index, float newValue)
+void VantorilAudioProcessor::setNormalisedValue (int index, float newValue)
 {
     // Values outside [0, 1] are clamped; a NaN leaves the parameter unchanged.
     const auto sanitised = params::sanitiseNormalised (newValue);
@@ -180,7 +168,7 @@ void VantorilAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
     std::array<float, params::count> values {};
     for (int i = 0; i < params::count; ++i)
-        values[static_cast<size_t> (i)] = getParameter (i);
+        values[static_cast<size_t> (i)] = getNormalisedValue (i);
 
     const auto chunk = state::makeStateChunk (values);
     destData.replaceAll (chunk.data(), chunk.size());
@@ -195,7 +183,7 @@ void VantorilAudioProcessor::setStateInformation (const void* data, int sizeInBy
     if (const auto values = state::readStateChunk (data, static_cast<size_t> (sizeInBytes)))
         for (int i = 0; i < params::count; ++i)
             if (const auto& value = (*values)[static_cast<size_t> (i)])
-                setParameter (i, static_cast<float> (*value));
+                setNormalisedValue (i, static_cast<float> (*value));
 }
 
 //==============================================================================

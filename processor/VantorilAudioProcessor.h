@@ -37,10 +37,6 @@ public:
     // Parameter 9 is the host's bypass too, so no format adds a bypass of its own.
     juce::AudioProcessorParameter* getBypassParameter() const override { return parameterObjects[vantoril::params::bypass]; }
     juce::AudioProcessorEditor* createEditor() override;
-    const juce::String getInputChannelName (int channelIndex) const override;
-    const juce::String getOutputChannelName (int channelIndex) const override;
-    bool isInputChannelStereoPair (int) const override { return true; }
-    bool isOutputChannelStereoPair (int) const override { return true; }
 
     //==========================================================================
     // Programs: none; the state travels as a chunk.
@@ -56,17 +52,17 @@ public:
     void setStateInformation (const void* data, int sizeInBytes) override;
 
     //==========================================================================
-    // Index-based parameter interface. The framework reaches the same operations
-    // through ten parameter objects (see VantorilParameter), so every format sees
-    // exactly these values and texts.
-    int getNumParameters() override { return vantoril::params::count; }
-    const juce::String getParameterName (int index) override;
-    float getParameter (int index) override { return getNormalisedValue (index); }
-    void setParameter (int index, float newValue) override;
-    const juce::String getParameterText (int index) override { return getDisplayText (index); }
+    // Parameters. Hosts and the framework's clients reach them through the ten
+    // parameter objects (getParameters(), see VantorilParameter), which forward
+    // to these index-based operations; the editor, the saved state and the tools
+    // call them directly, so every path sees the same values and texts.
 
-    // Const forms used by the parameter objects.
+    // Stores a normalised value (clamped to [0, 1]; NaN and unknown indices are
+    // ignored) without telling the host.
+    void setNormalisedValue (int index, float newValue);
+    // The normalised value last written (switches: exactly 0 or 1); 0 for unknown indices.
     float getNormalisedValue (int index) const noexcept;
+    // The display text of the stored value, unit included.
     juce::String getDisplayText (int index) const;
 
     // Largest number of frames processed at once: longer blocks run in pieces.
@@ -99,7 +95,7 @@ public:
 
 private:
     // Settings reach the per-channel banks only on the audio thread (at the start
-    // of a block) and in prepareToPlay: setParameter marks what changed.
+    // of a block) and in prepareToPlay: setNormalisedValue marks what changed.
     enum PendingChange : std::uint32_t
     {
         compressorSettingsChanged = 1,
@@ -136,7 +132,7 @@ private:
     // saved state restores to the same bytes. Switches read their stored value.
     std::array<std::atomic<float>, vantoril::params::count> normalisedValues;
 
-    // PendingChange bits set by setParameter, taken by the audio thread.
+    // PendingChange bits set by setNormalisedValue, taken by the audio thread.
     std::atomic<std::uint32_t> pendingChanges { 0 };
 
     std::atomic<double> currentSampleRate { 44100.0 };

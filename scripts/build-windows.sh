@@ -1,27 +1,23 @@
 #!/bin/sh
 # Cross-compiles the 64-bit Windows VST 2.4 library build-win/.../Vantoril.dll
 # with Debian's mingw-w64 from the same sources, plus the Wine test host.
-# As root it installs what it needs first (including a deb-src line, for the
-# libpng and libjpeg-turbo sources).
+# Installs what it needs first (with sudo when not root), including a deb-src
+# line for the libpng and libjpeg-turbo sources.
 set -eu
 cd "$(dirname "$0")/.."
-PACKAGES="mingw-w64 wine64 wine libz-mingw-w64-dev icoutils dpkg-dev xvfb xauth python3
-  cmake ninja-build ccache juce-modules-source fst-dev"
-if [ "$(id -u)" -eq 0 ]; then
-    export DEBIAN_FRONTEND=noninteractive
-    if ! grep -rqs "^Types: deb-src\|^deb-src" /etc/apt/sources.list /etc/apt/sources.list.d/; then
-        cat >/etc/apt/sources.list.d/vantoril-src.sources <<'SOURCES'
+. scripts/packages.sh
+if ! grep -rqs "^Types: deb-src\|^deb-src" /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    as_root sh -c 'cat >/etc/apt/sources.list.d/vantoril-src.sources' <<'SOURCES'
 Types: deb-src
 URIs: http://deb.debian.org/debian
 Suites: bookworm
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SOURCES
-    fi
-    apt-get update -qq
-    # shellcheck disable=SC2086
-    apt-get install -y -qq --no-install-recommends $PACKAGES >/dev/null
+    as_root apt-get update -qq
 fi
+install_packages mingw-w64 wine64 wine libz-mingw-w64-dev icoutils dpkg-dev xvfb xauth python3 \
+    cmake ninja-build ccache juce-modules-source fst-dev
 
 export CCACHE_BASEDIR="$PWD"
 ./scripts/build-windows-deps.sh build-win-deps

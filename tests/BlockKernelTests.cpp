@@ -2,7 +2,7 @@
 // outputs within 1e-6 and the recursions' state equal.
 #include "ProcessorFixture.h"
 
-#include "processor/BlockKernel.h"
+#include "BlockKernel.h"
 
 #include <cfloat>
 #include <cstring>
@@ -57,8 +57,8 @@ struct PathPair
 
     void set (int index, float value)
     {
-        reference.processor.setParameter (index, value);
-        fast.processor.setParameter (index, value);
+        reference.processor.setNormalisedValue (index, value);
+        fast.processor.setNormalisedValue (index, value);
     }
 
     // Processes numBlocks blocks and returns the largest output difference.

@@ -33,7 +33,7 @@ TEST (Concurrency, ProcessAutomateSaveRestoreAndPoll)
         while (running.load())
         {
             for (int i = 0; i < params::count; ++i)
-                f.processor.setParameter (i, (float) ((step * 37 + (unsigned) i * 11) % 100) / 99.0f * (i == params::bypass ? 0.4f : 1.0f));
+                f.processor.setNormalisedValue (i, (float) ((step * 37 + (unsigned) i * 11) % 100) / 99.0f * (i == params::bypass ? 0.4f : 1.0f));
             ++step;
             writes.fetch_add (1);
         }
@@ -57,7 +57,7 @@ TEST (Concurrency, ProcessAutomateSaveRestoreAndPoll)
             if (! std::isfinite (gain) || ! std::isfinite (peak))
                 ADD_FAILURE() << "non-finite meter";
             for (int i = 0; i < params::count; ++i)
-                (void) f.processor.getParameterText (i);
+                (void) f.processor.getDisplayText (i);
             polls.fetch_add (1);
         }
     });
@@ -107,7 +107,7 @@ TEST (Concurrency, LifeCycleAndRateChangesWhileOtherThreadsWriteAndSave)
     std::thread automation ([&] {
         for (unsigned step = 0; running.load(); ++step)
         {
-            f.processor.setParameter ((int) (step % params::count), (float) (step % 97) / 96.0f);
+            f.processor.setNormalisedValue ((int) (step % params::count), (float) (step % 97) / 96.0f);
             writes.fetch_add (1);
         }
     });

@@ -9,8 +9,6 @@
 #include <memory>
 #include <vector>
 
-juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter();
-
 namespace params = vantoril::params;
 namespace lay = vantoril::layout;
 
@@ -236,7 +234,7 @@ TEST_F (EditorFixture, KnobGesturesReachTheHost)
     EXPECT_EQ (host.events.front(), (HostRecorder::Event { 'b', 0, 0.0f }));
     EXPECT_EQ (host.events.back(), (HostRecorder::Event { 'e', 0, 0.0f }));
     EXPECT_EQ (host.events[1].kind, 'v');
-    EXPECT_NEAR (processor.getParameter (0), (float) knob.getValue(), 1e-6f);
+    EXPECT_NEAR (processor.getNormalisedValue (0), (float) knob.getValue(), 1e-6f);
 
     // A double-click resets to the knob's value: attack 0.3, mix 1.0.
     host.events.clear();
@@ -258,7 +256,7 @@ TEST_F (EditorFixture, KnobGesturesReachTheHost)
         k->setValue (0.625, juce::sendNotificationSync);
         ASSERT_EQ (host.events.size(), 1u) << index;
         EXPECT_EQ (host.events[0], (HostRecorder::Event { 'v', index, 0.625f }));
-        EXPECT_NEAR (processor.getParameter (index), 0.625f, 1e-6f);
+        EXPECT_NEAR (processor.getNormalisedValue (index), 0.625f, 1e-6f);
     }
 }
 
@@ -282,14 +280,14 @@ TEST_F (EditorFixture, ChangesGoThroughTheParameterObjects)
 TEST_F (EditorFixture, SwitchesAndBypassButton)
 {
     // Knee switch while knee is 1.0: sends 0.0 and shows "med knee" after the refresh.
-    ASSERT_EQ (processor.getParameter (params::knee), 1.0f);
+    ASSERT_EQ (processor.getNormalisedValue (params::knee), 1.0f);
     panel->kneeSwitch->triggerClick();
     runMessageLoop (10);
     EXPECT_EQ (host.events, gesture (4, 0.0f));
     EXPECT_FALSE (panel->kneeSwitch->getToggleState());
     panel->timerCallback (VantorilUI::refreshTimerId);
     EXPECT_FALSE (panel->kneeSwitch->getToggleState());
-    EXPECT_EQ (processor.getParameterText (params::knee), "HARD KNEE");
+    EXPECT_EQ (processor.getDisplayText (params::knee), "HARD KNEE");
 
     // Bypass button: 1.0, and transparent at the next refresh; again: 0.0 and back.
     host.events.clear();
@@ -351,17 +349,17 @@ TEST_F (EditorFixture, MeterModes)
 
 TEST_F (EditorFixture, RefreshFollowsAutomationAndRestoredStateSilently)
 {
-    processor.setParameter (params::attack, 0.2f);
-    processor.setParameter (params::mix, 0.5f);
-    processor.setParameter (params::knee, 0.0f);
-    processor.setParameter (params::bypass, 1.0f);
+    processor.setNormalisedValue (params::attack, 0.2f);
+    processor.setNormalisedValue (params::mix, 0.5f);
+    processor.setNormalisedValue (params::knee, 0.0f);
+    processor.setNormalisedValue (params::bypass, 1.0f);
 
     juce::MemoryBlock chunk;
     {
-        std::unique_ptr<juce::AudioProcessor> other (createPluginFilter());
-        other->setParameter (params::ratio, 0.75f);
-        other->setParameter (params::lowCut, 0.5f);
-        other->getStateInformation (chunk);
+        VantorilAudioProcessor other;
+        other.setNormalisedValue (params::ratio, 0.75f);
+        other.setNormalisedValue (params::lowCut, 0.5f);
+        other.getStateInformation (chunk);
     }
     processor.setStateInformation (chunk.getData(), (int) chunk.getSize());
     host.events.clear();
@@ -370,19 +368,19 @@ TEST_F (EditorFixture, RefreshFollowsAutomationAndRestoredStateSilently)
     EXPECT_TRUE (host.events.empty());
     EXPECT_EQ ((float) panel->ratioKnob->getValue(), 0.75f);
     EXPECT_EQ ((float) panel->lowCutKnob->getValue(), 0.5f);
-    EXPECT_EQ ((float) panel->attackKnob->getValue(), processor.getParameter (params::attack));
+    EXPECT_EQ ((float) panel->attackKnob->getValue(), processor.getNormalisedValue (params::attack));
     EXPECT_EQ (panel->ratioText->getText(), "4.00:1");
     EXPECT_EQ (panel->lowCutText->getText(), "631 Hz");
     EXPECT_EQ (panel->mixText->getText(), "wet");
-    EXPECT_EQ (panel->releaseText->getText(), processor.getParameterText (params::release));
+    EXPECT_EQ (panel->releaseText->getText(), processor.getDisplayText (params::release));
     EXPECT_EQ (panel->thresholdText->getText(), "-20.00 dB");
     EXPECT_EQ (panel->levelText->getText(), "+0.00 dB");
     EXPECT_EQ (panel->driveText->getText(), "25 %");
     EXPECT_TRUE (panel->kneeSwitch->getToggleState());
     EXPECT_EQ (panel->bypassButton->getAlpha(), 1.0f);
 
-    processor.setParameter (params::bypass, 1.0f);
-    processor.setParameter (params::knee, 0.0f);
+    processor.setNormalisedValue (params::bypass, 1.0f);
+    processor.setNormalisedValue (params::knee, 0.0f);
     panel->timerCallback (VantorilUI::refreshTimerId);
     EXPECT_EQ (panel->bypassButton->getAlpha(), 0.0f);
     EXPECT_FALSE (panel->kneeSwitch->getToggleState());
@@ -391,7 +389,7 @@ TEST_F (EditorFixture, RefreshFollowsAutomationAndRestoredStateSilently)
 
 TEST_F (EditorFixture, ClosingAndReopeningLeavesTheProcessorAlone)
 {
-    processor.setParameter (params::drive, 0.8f);
+    processor.setNormalisedValue (params::drive, 0.8f);
     juce::MemoryBlock before;
     processor.getStateInformation (before);
     for (int i = 0; i < 3; ++i)

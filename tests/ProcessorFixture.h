@@ -8,8 +8,6 @@
 #include <memory>
 #include <random>
 
-juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter();
-
 // A processor made through the plug-in's factory, prepared for a rate and a
 // channel count, with helpers to run blocks of a signal through it.
 struct ProcessorFixture

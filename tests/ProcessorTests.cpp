@@ -11,19 +11,18 @@ TEST (Processor, NewProcessorValuesAndTexts)
     ProcessorFixture f;
     auto& p = f.processor;
 
-    EXPECT_EQ (p.getNumParameters(), 10);
     EXPECT_EQ (p.getParameters().size(), 10);
     const float values[] = { 0.646330f, 0.391487f, 0.5f, 0.5f, 1.0f, 0.0f, 0.25f, 0.5f, 1.0f, 0.0f };
     const char* texts[] = { "27.001 ms", "301 ms", "-20.00 dB", "2.00:1", "SOFT KNEE", "20 Hz", "25 %", "+0.00 dB", "wet", "OFF" };
     for (int i = 0; i < 10; ++i)
     {
-        EXPECT_NEAR (p.getParameter (i), values[i], 1e-6f) << i;
-        EXPECT_EQ (p.getParameterText (i), texts[i]) << i;
+        EXPECT_NEAR (p.getNormalisedValue (i), values[i], 1e-6f) << i;
+        EXPECT_EQ (p.getDisplayText (i), texts[i]) << i;
         // The framework's parameter objects show the same.
         auto* parameter = p.getParameters()[i];
-        EXPECT_EQ (parameter->getValue(), p.getParameter (i));
+        EXPECT_EQ (parameter->getValue(), p.getNormalisedValue (i));
         EXPECT_EQ (parameter->getCurrentValueAsText(), texts[i]);
-        EXPECT_EQ (parameter->getName (100), p.getParameterName (i));
+        EXPECT_EQ (parameter->getName (100), params::name (i));
         EXPECT_TRUE (parameter->isAutomatable());
         EXPECT_FALSE (parameter->isMetaParameter());
         EXPECT_EQ (parameter->getLabel(), "");
@@ -43,10 +42,10 @@ TEST (Processor, IndicesOutsideRangeAreNeutral)
     p.getStateInformation (before);
     for (int index : { -1, 10, 1000 })
     {
-        EXPECT_EQ (p.getParameter (index), 0.0f);
-        EXPECT_EQ (p.getParameterName (index), "");
-        EXPECT_EQ (p.getParameterText (index), "0 %");
-        p.setParameter (index, 0.9f);
+        EXPECT_EQ (p.getNormalisedValue (index), 0.0f);
+        EXPECT_STREQ (params::name (index), "");
+        EXPECT_EQ (p.getDisplayText (index), "0 %");
+        p.setNormalisedValue (index, 0.9f);
     }
     juce::MemoryBlock after;
     p.getStateInformation (after);
@@ -58,21 +57,21 @@ TEST (Processor, HostValuesAreClampedAndNaNIgnored)
     ProcessorFixture f;
     auto& p = f.processor;
 
-    p.setParameter (params::attack, 2.0f);
-    EXPECT_EQ (p.getParameter (params::attack), 1.0f);
-    EXPECT_EQ (p.getParameterText (params::attack), "100.001 ms");
-    p.setParameter (params::attack, -3.0f);
-    EXPECT_EQ (p.getParameter (params::attack), 0.0f);
-    p.setParameter (params::ratio, 1.5f);
-    EXPECT_EQ (p.getParameter (params::ratio), 1.0f);
-    p.setParameter (params::level, std::numeric_limits<float>::infinity());
-    EXPECT_EQ (p.getParameterText (params::level), "+15.00 dB");
+    p.setNormalisedValue (params::attack, 2.0f);
+    EXPECT_EQ (p.getNormalisedValue (params::attack), 1.0f);
+    EXPECT_EQ (p.getDisplayText (params::attack), "100.001 ms");
+    p.setNormalisedValue (params::attack, -3.0f);
+    EXPECT_EQ (p.getNormalisedValue (params::attack), 0.0f);
+    p.setNormalisedValue (params::ratio, 1.5f);
+    EXPECT_EQ (p.getNormalisedValue (params::ratio), 1.0f);
+    p.setNormalisedValue (params::level, std::numeric_limits<float>::infinity());
+    EXPECT_EQ (p.getDisplayText (params::level), "+15.00 dB");
 
-    p.setParameter (params::mix, 0.5f);
-    p.setParameter (params::mix, std::numeric_limits<float>::quiet_NaN());
-    EXPECT_EQ (p.getParameter (params::mix), 0.5f);
-    p.setParameter (params::knee, std::numeric_limits<float>::quiet_NaN());
-    EXPECT_EQ (p.getParameter (params::knee), 1.0f);
+    p.setNormalisedValue (params::mix, 0.5f);
+    p.setNormalisedValue (params::mix, std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ (p.getNormalisedValue (params::mix), 0.5f);
+    p.setNormalisedValue (params::knee, std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ (p.getNormalisedValue (params::knee), 1.0f);
 }
 
 TEST (Processor, SwitchesReadBackExactly)
@@ -81,10 +80,10 @@ TEST (Processor, SwitchesReadBackExactly)
     auto& p = f.processor;
     for (int index : { (int) params::knee, (int) params::bypass })
     {
-        p.setParameter (index, 0.5f);
-        EXPECT_EQ (p.getParameter (index), 1.0f);
-        p.setParameter (index, 0.4999f);
-        EXPECT_EQ (p.getParameter (index), 0.0f);
+        p.setNormalisedValue (index, 0.5f);
+        EXPECT_EQ (p.getNormalisedValue (index), 1.0f);
+        p.setNormalisedValue (index, 0.4999f);
+        EXPECT_EQ (p.getNormalisedValue (index), 0.0f);
     }
 }
 
@@ -92,10 +91,10 @@ TEST (Processor, ParameterWritesReachTheChannelsAtTheNextBlock)
 {
     ProcessorFixture f;
     auto& p = f.processor;
-    p.setParameter (params::threshold, 0.25f); // -30 dB
-    p.setParameter (params::ratio, 0.75f);
-    p.setParameter (params::knee, 0.0f);
-    p.setParameter (params::attack, 0.0f);
+    p.setNormalisedValue (params::threshold, 0.25f); // -30 dB
+    p.setNormalisedValue (params::ratio, 0.75f);
+    p.setNormalisedValue (params::knee, 0.0f);
+    p.setNormalisedValue (params::attack, 0.0f);
 
     // Only the audio thread touches the channels: nothing changes before a block.
     EXPECT_EQ (p.getChannelEntry (0)->ratio.load(), 0.5);
@@ -117,7 +116,7 @@ TEST (Processor, BypassLeavesBufferAndMetersUntouched)
     const float gain = f.processor.getGainMeterValue();
     const float peak = f.processor.getPeakMeterValue();
 
-    f.processor.setParameter (params::bypass, 1.0f);
+    f.processor.setNormalisedValue (params::bypass, 1.0f);
     auto input = noiseBuffer (2, f.blockSize, 1.0f);
     auto buffer = input;
     juce::MidiBuffer midi;
@@ -130,9 +129,9 @@ TEST (Processor, BypassLeavesBufferAndMetersUntouched)
 TEST (Processor, MixZeroOutputsTheInputExactly)
 {
     ProcessorFixture f;
-    f.processor.setParameter (params::mix, 0.0f);
-    f.processor.setParameter (params::drive, 1.0f);
-    f.processor.setParameter (params::lowCut, 0.5f);
+    f.processor.setNormalisedValue (params::mix, 0.0f);
+    f.processor.setNormalisedValue (params::drive, 1.0f);
+    f.processor.setNormalisedValue (params::lowCut, 0.5f);
     for (int b = 0; b < 10; ++b)
     {
         auto input = noiseBuffer (2, f.blockSize, 1.0f, (unsigned) b);
@@ -160,10 +159,10 @@ TEST (Processor, OutputMatchesTheSignalPathFormula)
     // The processor's output equals channel, drive, level and mix applied by hand.
     ProcessorFixture f (1);
     auto& p = f.processor;
-    p.setParameter (params::drive, 0.6f);
-    p.setParameter (params::level, 0.7f);
-    p.setParameter (params::mix, 0.8f);
-    p.setParameter (params::threshold, 0.3f);
+    p.setNormalisedValue (params::drive, 0.6f);
+    p.setNormalisedValue (params::level, 0.7f);
+    p.setNormalisedValue (params::mix, 0.8f);
+    p.setNormalisedValue (params::threshold, 0.3f);
     p.prepareToPlay (f.sampleRate, f.blockSize);
 
     CompressorChannel reference;
@@ -195,8 +194,8 @@ TEST (Processor, OutputMatchesTheSignalPathFormula)
 TEST (Processor, PeakMeterFallsPerBlock)
 {
     ProcessorFixture f;
-    f.processor.setParameter (params::drive, 0.0f);
-    f.processor.setParameter (params::mix, 0.0f); // output = input
+    f.processor.setNormalisedValue (params::drive, 0.0f);
+    f.processor.setNormalisedValue (params::mix, 0.0f); // output = input
     f.run (1, [] (int, long k) { return k == 5 ? 1.0f : 0.0f; });
     EXPECT_EQ (f.processor.getPeakMeterValue(), 1.0f);
 
@@ -215,7 +214,7 @@ TEST (Processor, PeakMeterFallsPerBlock)
 TEST (Processor, ChannelsCompressIndependently)
 {
     ProcessorFixture f;
-    f.processor.setParameter (params::threshold, 0.25f);
+    f.processor.setNormalisedValue (params::threshold, 0.25f);
     f.run (40, [&] (int ch, long k) { return ch == 0 ? ProcessorFixture::sine (200.0, 0.9, f.sampleRate, k) : 0.0f; });
     EXPECT_LT (f.processor.getChannelEntry (0)->getGain(), 0.5);
     EXPECT_GT (f.processor.getChannelEntry (1)->getGain(), 0.999);
@@ -226,8 +225,8 @@ TEST (Processor, LowCutTakesBassOutOfTheSideChain)
 {
     auto reductionWith = [] (float lowCut) {
         ProcessorFixture f;
-        f.processor.setParameter (params::threshold, 0.25f);
-        f.processor.setParameter (params::lowCut, lowCut);
+        f.processor.setNormalisedValue (params::threshold, 0.25f);
+        f.processor.setNormalisedValue (params::lowCut, lowCut);
         f.run (60, [&] (int, long k) { return ProcessorFixture::sine (50.0, 0.9, f.sampleRate, k); });
         return f.processor.getGainMeterValue();
     };
@@ -242,7 +241,7 @@ TEST (Processor, MetersBeforePrepareAndAfterRelease)
     auto& p = dynamic_cast<VantorilAudioProcessor&> (*owned);
     EXPECT_EQ (p.getGainMeterValue(), 1.0f);
     EXPECT_EQ (p.getPeakMeterValue(), 0.0f);
-    p.setParameter (params::attack, 0.2f); // no channels: nothing to touch
+    p.setNormalisedValue (params::attack, 0.2f); // no channels: nothing to touch
     EXPECT_EQ (p.getNumChannelEntries(), 0);
 
     ProcessorFixture f;
@@ -278,7 +277,7 @@ TEST (Processor, BusLayouts)
 TEST (ProcessorRobustness, NoAllocationOnTheAudioThread)
 {
     ProcessorFixture f (2, 48000.0, 256);
-    f.processor.setParameter (params::lowCut, 0.3f);
+    f.processor.setNormalisedValue (params::lowCut, 0.3f);
     auto buffer = noiseBuffer (2, 256, 0.9f);
     juce::MidiBuffer midi;
     f.processor.processBlock (buffer, midi); // warm up
@@ -304,8 +303,8 @@ TEST (ProcessorRobustness, LongBlocksEqualPiecesOfThePreparedSize)
         ProcessorFixture whole (2, 48000.0, 256), pieces (2, 48000.0, 256);
         for (auto* p : { &whole.processor, &pieces.processor })
         {
-            p->setParameter (params::lowCut, 0.3f);
-            p->setParameter (params::threshold, 0.2f);
+            p->setNormalisedValue (params::lowCut, 0.3f);
+            p->setNormalisedValue (params::threshold, 0.2f);
             if (perSample)
                 p->setBlockKernel (nullptr);
         }
@@ -349,7 +348,7 @@ TEST (ProcessorRobustness, UnusableSampleRatesAndBlockSizes)
     for (double rate : { 1.0, 8000.0, 384000.0, 1.0e7 })
     {
         ProcessorFixture f (2, rate, 1);
-        f.processor.setParameter (params::lowCut, 1.0f);
+        f.processor.setNormalisedValue (params::lowCut, 1.0f);
         auto buffer = noiseBuffer (2, 3000, 1.0f);
         f.processor.processBlock (buffer, midi);
         for (int k = 0; k < 3000; ++k)
@@ -397,8 +396,8 @@ TEST (ProcessorRobustness, LowCutStaysBoundedAtEveryRate)
     for (double rate : { 8000.0, 11025.0, 22050.0, 32000.0, 44100.0, 96000.0, 192000.0, 384000.0 })
     {
         ProcessorFixture f (2, rate, 256);
-        f.processor.setParameter (params::lowCut, 1.0f);
-        f.processor.setParameter (params::threshold, 0.0f);
+        f.processor.setNormalisedValue (params::lowCut, 1.0f);
+        f.processor.setNormalisedValue (params::threshold, 0.0f);
         float maxOut = 0.0f;
         for (int b = 0; b < 100; ++b)
         {
@@ -425,16 +424,16 @@ TEST (ProcessorRobustness, RecoversFromNonFiniteInput)
     for (float bad : { inf, -inf, nan, std::numeric_limits<float>::max() })
     {
         ProcessorFixture f;
-        f.processor.setParameter (params::lowCut, 0.4f);
-        f.processor.setParameter (params::threshold, 0.25f);
+        f.processor.setNormalisedValue (params::lowCut, 0.4f);
+        f.processor.setNormalisedValue (params::threshold, 0.25f);
         auto corrupted = f.run (3, [&] (int, long k) { return (k % 7 == 0) ? bad : 0.5f; });
         for (int k = 0; k < f.blockSize; ++k)
             ASSERT_TRUE (std::isfinite (corrupted.getSample (0, k))) << bad;
 
         // On finite material the compressor works as before.
         ProcessorFixture clean;
-        clean.processor.setParameter (params::lowCut, 0.4f);
-        clean.processor.setParameter (params::threshold, 0.25f);
+        clean.processor.setNormalisedValue (params::lowCut, 0.4f);
+        clean.processor.setNormalisedValue (params::threshold, 0.25f);
         auto sine = [&] (int, long k) { return ProcessorFixture::sine (300.0, 0.9, 44100.0, k); };
         f.run (100, sine);
         clean.run (100, sine);

@@ -74,13 +74,13 @@ TEST (Render, SettingsByNameAndUnit)
     ProcessorFixture f;
     std::string error;
     EXPECT_TRUE (applySetting (f.processor, "threshold=-24dB", error)) << error;
-    EXPECT_EQ (f.processor.getParameterText (params::threshold), "-24.00 dB");
+    EXPECT_EQ (f.processor.getDisplayText (params::threshold), "-24.00 dB");
     EXPECT_TRUE (applySetting (f.processor, "RATIO=4:1", error));
-    EXPECT_EQ (f.processor.getParameterText (params::ratio), "4.00:1");
+    EXPECT_EQ (f.processor.getDisplayText (params::ratio), "4.00:1");
     EXPECT_TRUE (applySetting (f.processor, "Mix=0.25", error));
-    EXPECT_EQ (f.processor.getParameter (params::mix), 0.25f);
+    EXPECT_EQ (f.processor.getNormalisedValue (params::mix), 0.25f);
     EXPECT_TRUE (applySetting (f.processor, "Knee=hard", error));
-    EXPECT_EQ (f.processor.getParameterText (params::knee), "HARD KNEE");
+    EXPECT_EQ (f.processor.getDisplayText (params::knee), "HARD KNEE");
 
     EXPECT_FALSE (applySetting (f.processor, "Threshold=-50dB", error));
     EXPECT_NE (error.find ("Threshold"), std::string::npos);
@@ -185,12 +185,12 @@ TEST (Render, StateFilesWorkBothWays)
     ProcessorFixture f;
     const auto chunk = bytesOf (tmp.file ("s.state"));
     f.processor.setStateInformation (chunk.getData(), (int) chunk.getSize());
-    EXPECT_EQ (f.processor.getParameterText (params::bypass), "ON");
-    EXPECT_EQ (f.processor.getParameterText (params::mix), "50 %");
-    EXPECT_EQ (f.processor.getParameterText (params::attack), "10.001 ms");
+    EXPECT_EQ (f.processor.getDisplayText (params::bypass), "ON");
+    EXPECT_EQ (f.processor.getDisplayText (params::mix), "50 %");
+    EXPECT_EQ (f.processor.getDisplayText (params::attack), "10.001 ms");
 
     // ... and the renderer reads the plug-in's.
-    f.processor.setParameter (params::ratio, 0.75f);
+    f.processor.setNormalisedValue (params::ratio, 0.75f);
     juce::MemoryBlock saved;
     f.processor.getStateInformation (saved);
     tmp.file ("p.state").replaceWithData (saved.getData(), saved.getSize());

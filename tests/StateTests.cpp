@@ -32,7 +32,7 @@ std::array<juce::String, 10> textsOf (VantorilAudioProcessor& p)
 {
     std::array<juce::String, 10> texts;
     for (int i = 0; i < 10; ++i)
-        texts[(size_t) i] = p.getParameterText (i);
+        texts[(size_t) i] = p.getDisplayText (i);
     return texts;
 }
 } // namespace
@@ -57,7 +57,7 @@ TEST (State, RoundTripIntoNewProcessor)
     ProcessorFixture a, b;
     const float values[] = { 0.13f, 0.77f, 0.3f, 0.9998f, 0.0f, 0.42f, 0.91f, 0.21f, 0.53f, 1.0f };
     for (int i = 0; i < 10; ++i)
-        a.processor.setParameter (i, values[i]);
+        a.processor.setNormalisedValue (i, values[i]);
 
     const auto chunk = chunkOf (a.processor);
     b.processor.setStateInformation (chunk.getData(), (int) chunk.getSize());
@@ -65,10 +65,10 @@ TEST (State, RoundTripIntoNewProcessor)
     {
         if (i == params::knee || i == params::bypass)
         {
-            EXPECT_EQ (b.processor.getParameter (i), a.processor.getParameter (i));
+            EXPECT_EQ (b.processor.getNormalisedValue (i), a.processor.getNormalisedValue (i));
         }
         else
-            EXPECT_NEAR (b.processor.getParameter (i), a.processor.getParameter (i), 1e-6f) << i;
+            EXPECT_NEAR (b.processor.getNormalisedValue (i), a.processor.getNormalisedValue (i), 1e-6f) << i;
     }
     EXPECT_EQ (textsOf (a.processor), textsOf (b.processor));
     EXPECT_EQ (chunkOf (a.processor), chunkOf (b.processor));
@@ -116,10 +116,10 @@ TEST (State, RestoreVariants)
         f.processor.setStateInformation (chunk.getData(), (int) chunk.getSize());
         if (c.restores)
         {
-            EXPECT_EQ (f.processor.getParameterText (params::ratio), "4.00:1") << c.what;
-            EXPECT_EQ (f.processor.getParameterText (params::mix), "50 %") << c.what;
-            EXPECT_EQ (f.processor.getParameterText (params::bypass), "ON") << c.what;
-            EXPECT_EQ (f.processor.getParameterText (params::knee), "HARD KNEE") << c.what;
+            EXPECT_EQ (f.processor.getDisplayText (params::ratio), "4.00:1") << c.what;
+            EXPECT_EQ (f.processor.getDisplayText (params::mix), "50 %") << c.what;
+            EXPECT_EQ (f.processor.getDisplayText (params::bypass), "ON") << c.what;
+            EXPECT_EQ (f.processor.getDisplayText (params::knee), "HARD KNEE") << c.what;
         }
         else
         {
@@ -131,7 +131,7 @@ TEST (State, RestoreVariants)
 TEST (State, ShortOrForeignChunksChangeNothing)
 {
     ProcessorFixture f;
-    f.processor.setParameter (params::drive, 0.7f);
+    f.processor.setNormalisedValue (params::drive, 0.7f);
     const auto before = chunkOf (f.processor);
 
     const auto good = chunkOf (f.processor);
@@ -147,8 +147,8 @@ TEST (State, ShortOrForeignChunksChangeNothing)
 TEST (State, MissingOddAndOutOfRangeAttributes)
 {
     ProcessorFixture f;
-    f.processor.setParameter (params::drive, 0.7f);
-    f.processor.setParameter (params::level, 0.9f);
+    f.processor.setNormalisedValue (params::drive, 0.7f);
+    f.processor.setNormalisedValue (params::level, 0.9f);
     const auto before = textsOf (f.processor);
 
     // Only the ratio: the other nine keep their values.
@@ -168,15 +168,15 @@ TEST (State, MissingOddAndOutOfRangeAttributes)
     // values outside [0, 1] are clamped; extra attributes and children are ignored.
     auto odd = chunkWithText ("<ZDQXKPASETTINGS drive=\"abc\" LEVEL=\"7.5\" Mix=\"-2\" Extra=\"1\"><child/></ZDQXKPASETTINGS>");
     f.processor.setStateInformation (odd.getData(), (int) odd.getSize());
-    EXPECT_EQ (f.processor.getParameterText (params::drive), "0 %");
-    EXPECT_EQ (f.processor.getParameterText (params::level), "+15.00 dB");
-    EXPECT_EQ (f.processor.getParameterText (params::mix), "dry");
+    EXPECT_EQ (f.processor.getDisplayText (params::drive), "0 %");
+    EXPECT_EQ (f.processor.getDisplayText (params::level), "+15.00 dB");
+    EXPECT_EQ (f.processor.getDisplayText (params::mix), "dry");
 }
 
 TEST (State, ProgramChunksEqualBankChunks)
 {
     ProcessorFixture f;
-    f.processor.setParameter (params::threshold, 0.33f);
+    f.processor.setNormalisedValue (params::threshold, 0.33f);
     juce::MemoryBlock program;
     f.processor.getCurrentProgramStateInformation (program);
     EXPECT_EQ (program, chunkOf (f.processor));
@@ -184,7 +184,7 @@ TEST (State, ProgramChunksEqualBankChunks)
     ProcessorFixture g;
     g.processor.setCurrentProgramStateInformation (program.getData(), (int) program.getSize());
     for (int i = 0; i < 10; ++i)
-        EXPECT_NEAR (g.processor.getParameter (i), f.processor.getParameter (i), 1e-6f) << i;
+        EXPECT_NEAR (g.processor.getNormalisedValue (i), f.processor.getNormalisedValue (i), 1e-6f) << i;
 }
 
 TEST (State, ChunkIsIndependentOfTheHostLocale)
@@ -209,7 +209,7 @@ TEST (State, SaveRestoreSaveIsByteIdenticalForAnyValues)
     {
         ProcessorFixture a;
         for (int i = 0; i < params::count; ++i)
-            a.processor.setParameter (i, unit (random));
+            a.processor.setNormalisedValue (i, unit (random));
         const auto first = chunkOf (a.processor);
         const auto texts = textsOf (a.processor);
 
@@ -235,14 +235,14 @@ TEST (State, ParametersReadBackWhatWasWritten)
     while (params::displayText (params::release, params::toStored (params::release, release)) != "41 ms"
            || params::toNormalised (params::release, params::toStored (params::release, release)) == release)
         release = std::nextafter (release, 1.0f);
-    f.processor.setParameter (params::release, release);
+    f.processor.setNormalisedValue (params::release, release);
     for (int i = 0; i < 10; ++i)
     {
         auto chunk = chunkOf (f.processor);
         f.processor.setStateInformation (chunk.getData(), (int) chunk.getSize());
     }
-    EXPECT_EQ (f.processor.getParameter (params::release), release);
-    EXPECT_EQ (f.processor.getParameterText (params::release), "41 ms");
+    EXPECT_EQ (f.processor.getNormalisedValue (params::release), release);
+    EXPECT_EQ (f.processor.getDisplayText (params::release), "41 ms");
 
     // Continuous parameters return the written value, clamped; switches 0 or 1.
     const float written[] = { 0.3f, 1.7f, -0.2f, 0.123456789f };
@@ -250,16 +250,16 @@ TEST (State, ParametersReadBackWhatWasWritten)
     for (int i = 0; i < params::count; ++i)
         for (size_t k = 0; k < 4; ++k)
         {
-            f.processor.setParameter (i, written[k]);
+            f.processor.setNormalisedValue (i, written[k]);
             const float switchValue = expected[k] >= 0.5f ? 1.0f : 0.0f;
-            EXPECT_EQ (f.processor.getParameter (i), params::isSwitch (i) ? switchValue : expected[k]) << i;
+            EXPECT_EQ (f.processor.getNormalisedValue (i), params::isSwitch (i) ? switchValue : expected[k]) << i;
         }
 }
 
 TEST (State, MalformedChunksLeaveEveryParameterUnchanged)
 {
     ProcessorFixture f;
-    f.processor.setParameter (params::drive, 0.7f);
+    f.processor.setNormalisedValue (params::drive, 0.7f);
     auto before = chunkOf (f.processor);
 
     // Random bytes after a valid header, and valid chunks with a few bytes changed.
@@ -284,7 +284,7 @@ TEST (State, MalformedChunksLeaveEveryParameterUnchanged)
             ASSERT_EQ (after, before) << round;
         }
         for (int i = 0; i < params::count; ++i)
-            ASSERT_TRUE (f.processor.getParameter (i) >= 0.0f && f.processor.getParameter (i) <= 1.0f);
+            ASSERT_TRUE (f.processor.getNormalisedValue (i) >= 0.0f && f.processor.getNormalisedValue (i) <= 1.0f);
         before = after;
     }
 }

@@ -13,8 +13,6 @@
 #include <algorithm>
 #include <cstdio>
 
-juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter();
-
 namespace
 {
 bool writePng (const juce::Image& image, const juce::File& file)
@@ -109,10 +107,10 @@ int main (int argc, char** argv)
         else if (arg.containsChar ('='))
         {
             bool found = false;
-            for (int p = 0; p < processor.getNumParameters(); ++p)
-                if (processor.getParameterName (p).equalsIgnoreCase (arg.upToFirstOccurrenceOf ("=", false, false)))
+            for (int p = 0; p < vantoril::params::count; ++p)
+                if (juce::String (vantoril::params::name (p)).equalsIgnoreCase (arg.upToFirstOccurrenceOf ("=", false, false)))
                 {
-                    processor.setParameter (p, arg.fromFirstOccurrenceOf ("=", false, false).getFloatValue());
+                    processor.setNormalisedValue (p, arg.fromFirstOccurrenceOf ("=", false, false).getFloatValue());
                     found = true;
                 }
             if (! found)

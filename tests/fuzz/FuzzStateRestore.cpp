@@ -8,8 +8,6 @@
 #include <cstdlib>
 #include <memory>
 
-juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter();
-
 namespace
 {
 struct Processors
@@ -50,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
     check (values.has_value());
     for (int i = 0; i < vantoril::params::count; ++i)
     {
-        const float value = p.first.getParameter (i);
+        const float value = p.first.getNormalisedValue (i);
         check (value >= 0.0f && value <= 1.0f);
         check (static_cast<float> (*(*values)[static_cast<std::size_t> (i)]) == value);
     }

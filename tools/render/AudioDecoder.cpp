@@ -25,8 +25,8 @@ ReadOutcome unsupported (std::string detail) { return { ReadProblem::unsupported
 class ChunkReader
 {
 public:
-    ChunkReader (const std::uint8_t* begin, const std::uint8_t* end, bool bigEndian)
-        : p (begin), end (end), bigEndian (bigEndian)
+    ChunkReader (const std::uint8_t* begin, const std::uint8_t* finish, bool isBigEndian)
+        : p (begin), end (finish), bigEndian (isBigEndian)
     {
     }
 

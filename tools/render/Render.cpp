@@ -65,17 +65,17 @@ float staticOutputDb (VantorilAudioProcessor& processor, float inputDb)
     // A steady input of amplitude a settles the RMS detector at a; the smoothed
     // reduction then equals the static curve's value.
     CompressorChannel channel;
-    channel.threshold = (double) params::toStored (params::threshold, processor.getParameter (params::threshold));
-    channel.ratio = (double) processor.getParameter (params::ratio);
-    channel.softKnee = processor.getParameter (params::knee) != 0.0f;
+    channel.threshold = (double) params::toStored (params::threshold, processor.getNormalisedValue (params::threshold));
+    channel.ratio = (double) processor.getNormalisedValue (params::ratio);
+    channel.softKnee = processor.getNormalisedValue (params::knee) != 0.0f;
     const float amplitude = std::pow (10.0f, inputDb / 20.0f);
     const double reduction = channel.computeGainReduction ((double) inputDb);
     const float gain = reduction > -100.0 ? std::pow (10.0f, (float) (reduction * 0.05)) : 0.0f;
 
-    const float drive = processor.getParameter (params::drive);
-    const float level = params::toStored (params::level, processor.getParameter (params::level));
-    const float mix = processor.getParameter (params::mix);
-    const bool bypassed = processor.getParameter (params::bypass) != 0.0f;
+    const float drive = processor.getNormalisedValue (params::drive);
+    const float level = params::toStored (params::level, processor.getNormalisedValue (params::level));
+    const float mix = processor.getNormalisedValue (params::mix);
+    const bool bypassed = processor.getNormalisedValue (params::bypass) != 0.0f;
     if (bypassed)
         return inputDb;
     const float wet = applyDrive (amplitude * gain, drive, 0.5f, driveMakeupScale (drive)) * level;
@@ -89,7 +89,7 @@ std::string parameterListing (VantorilAudioProcessor& processor)
     for (int i = 0; i < params::count; ++i)
     {
         std::snprintf (line, sizeof (line), "%-10s %-12s %s\n", params::name (i),
-                       juce::String (processor.getParameter (i), 6).toRawUTF8(), processor.getParameterText (i).toRawUTF8());
+                       juce::String (processor.getNormalisedValue (i), 6).toRawUTF8(), processor.getDisplayText (i).toRawUTF8());
         out += line;
     }
     return out;
@@ -112,7 +112,7 @@ bool applySetting (VantorilAudioProcessor& processor, const std::string& assignm
             continue;
         if (const auto normalised = params::parseValueText (i, value))
         {
-            processor.setParameter (i, *normalised);
+            processor.setNormalisedValue (i, *normalised);
             return true;
         }
         error = std::string ("invalid value \"") + value + "\" for " + params::name (i) + ": expected " + params::rangeDescription (i);

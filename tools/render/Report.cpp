@@ -162,7 +162,7 @@ Image drawReport (VantorilAudioProcessor& processor, const ReportInput& report)
     g.drawText (report.title, 200, 16, width - 230, 26, Justification::centredRight);
     String settings;
     for (int i = 0; i < params::count; ++i)
-        settings << params::name (i) << " " << processor.getParameterText (i) << (i + 1 < params::count ? "    " : "");
+        settings << params::name (i) << " " << processor.getDisplayText (i) << (i + 1 < params::count ? "    " : "");
     g.setFont (uiFont (12.5f));
     g.drawText (settings, 30, 46, width - 60, 18, Justification::centredLeft);
 
@@ -218,7 +218,7 @@ Image drawReport (VantorilAudioProcessor& processor, const ReportInput& report)
         const float dashes[] = { 5.0f, 4.0f };
         g.drawDashedLine (Line<float> (transfer.px (-60.0f), transfer.py (-60.0f), transfer.px (6.0f), transfer.py (6.0f)), dashes, 2, 1.0f);
 
-        const float thresholdDb = params::gainToDecibels (params::toStored (params::threshold, processor.getParameter (params::threshold)));
+        const float thresholdDb = params::gainToDecibels (params::toStored (params::threshold, processor.getNormalisedValue (params::threshold)));
         g.setColour (thresholdColour);
         g.drawDashedLine (Line<float> (transfer.px (thresholdDb), transfer.area.getBottom(), transfer.px (thresholdDb), transfer.area.getY()),
                           dashes, 2, 1.2f);

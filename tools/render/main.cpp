@@ -14,8 +14,6 @@
 #include <thread>
 #include <unistd.h>
 
-juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter();
-
 using namespace vantoril::render;
 
 namespace
