@@ -7,10 +7,10 @@
 
 #include <cmath>
 #include <cstring>
-#include <string>
-#include <vector>
 #include <memory>
 #include <random>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -92,7 +92,8 @@ void runBlocks (benchmark::State& state, double rate, int block, Mode mode, Path
     }
 
     const double frames = (double) state.iterations() * block;
-    state.counters["ns_per_frame"] = benchmark::Counter (frames * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["ns_per_frame"] =
+        benchmark::Counter (frames * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["instances_per_core"] = benchmark::Counter (frames / rate, benchmark::Counter::kIsRate);
 }
 

@@ -19,11 +19,11 @@ inline float knobAngle (float value) noexcept
 inline constexpr int knobTickCount = 11;
 inline constexpr float knobTickInnerRadius = 71.0f;
 inline constexpr float knobTickOuterRadius = 83.0f;
-inline constexpr float knobBodyRadius = 70.0f;    // of the 200 x 200 body picture
+inline constexpr float knobBodyRadius = 70.0f; // of the 200 x 200 body picture
 inline constexpr float knobPictureSize = 200.0f;
 inline constexpr float knobCapPictureSize = 600.0f;
-inline constexpr float knobCapRadius = 200.0f;    // of the 600 x 600 cap picture
-inline constexpr float knobEdgeRadius = 0.33f;    // pointer tip, fraction of the knob's size
+inline constexpr float knobCapRadius = 200.0f; // of the 600 x 600 cap picture
+inline constexpr float knobEdgeRadius = 0.33f; // pointer tip, fraction of the knob's size
 
 // Meter: level clamped to 0..1.41, mapped linearly onto -40..+40 degrees.
 inline constexpr float meterMaxLevel = 1.41f;
@@ -39,10 +39,7 @@ inline float meterClampedLevel (float level) noexcept
     return level < meterMaxLevel ? level : meterMaxLevel;
 }
 
-inline float meterAngleDegrees (float level) noexcept
-{
-    return meterClampedLevel (level) * 80.0f / meterMaxLevel - 40.0f;
-}
+inline float meterAngleDegrees (float level) noexcept { return meterClampedLevel (level) * 80.0f / meterMaxLevel - 40.0f; }
 
 inline float meterAngle (float level) noexcept
 {

@@ -3,7 +3,9 @@
 #include "resources/Artwork.h"
 
 ZDQMicroSwitch::ZDQMicroSwitch()
-    : juce::Button ({}), offImage (vantoril::artwork::switchOff()), onImage (vantoril::artwork::switchOn())
+    : juce::Button ({}),
+      offImage (vantoril::artwork::switchOff()),
+      onImage (vantoril::artwork::switchOn())
 {
     setSize (32, 32);
     setClickingTogglesState (true);

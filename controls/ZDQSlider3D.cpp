@@ -40,8 +40,8 @@ void ZDQSlider3D::paint (juce::Graphics& g)
                  capImage.getHeight(), false);
 
     g.saveState();
-    g.addTransform (juce::AffineTransform::rotation (theta, static_cast<float> (dx + width / 2),
-                                                     static_cast<float> (dy + height / 2)));
+    g.addTransform (
+        juce::AffineTransform::rotation (theta, static_cast<float> (dx + width / 2), static_cast<float> (dy + height / 2)));
     g.drawImageWithin (pointerImage, dx, dy, proportionOfWidth (1.0f), proportionOfHeight (1.0f),
                        juce::RectanglePlacement::centred, false);
     g.restoreState();

@@ -6,7 +6,9 @@
 namespace geo = vantoril::geometry;
 
 ZDQVuMeter::ZDQVuMeter()
-    : juce::Button ({}), glassImage (vantoril::artwork::meterGlass()), faceImage (vantoril::artwork::meterFace())
+    : juce::Button ({}),
+      glassImage (vantoril::artwork::meterGlass()),
+      faceImage (vantoril::artwork::meterFace())
 {
     setSize (300, 300);
 }

@@ -15,7 +15,7 @@ struct LowCutState
 {
     float c0 = 0.0f, c1 = 0.0f, c2 = 0.0f, c3 = 0.0f, c4 = 0.0f;
     float v1 = 0.0f, v2 = 0.0f;
-    bool run = false;        // the filter is active and the low cut is switched on
+    bool run = false; // the filter is active and the low cut is switched on
     bool overflowed = false; // set by the kernel when the filter's output was not finite
 };
 

@@ -33,7 +33,7 @@
 #define VANTORIL_KERNEL_PRAGMA(text) _Pragma (#text)
 #if defined(__clang__)
 // Clang: every function defined up to the matching pop gets the target attribute.
-#define VANTORIL_KERNEL_TARGET_PRAGMA(isa) \
+#define VANTORIL_KERNEL_TARGET_PRAGMA(isa)                                                                                       \
     VANTORIL_KERNEL_PRAGMA (clang attribute push (__attribute__ ((target (isa))), apply_to = function))
 #else
 #define VANTORIL_KERNEL_TARGET_PRAGMA(isa) VANTORIL_KERNEL_PRAGMA (GCC target (isa))
@@ -67,8 +67,7 @@ typedef std::int64_t L2 __attribute__ ((vector_size (16)));
 typedef float F4 __attribute__ ((vector_size (16)));
 typedef std::int32_t I4 __attribute__ ((vector_size (16)));
 
-template <typename To, typename From>
-VANTORIL_KERNEL_INLINE To bitCast (From v) noexcept
+template <typename To, typename From> VANTORIL_KERNEL_INLINE To bitCast (From v) noexcept
 {
     static_assert (sizeof (To) == sizeof (From));
     To t;
@@ -76,19 +75,14 @@ VANTORIL_KERNEL_INLINE To bitCast (From v) noexcept
     return t;
 }
 
-template <typename V>
-VANTORIL_KERNEL_INLINE V loadVector (const void* p) noexcept
+template <typename V> VANTORIL_KERNEL_INLINE V loadVector (const void* p) noexcept
 {
     V v;
     std::memcpy (&v, p, sizeof (v));
     return v;
 }
 
-template <typename V>
-VANTORIL_KERNEL_INLINE void storeVector (void* p, V v) noexcept
-{
-    std::memcpy (p, &v, sizeof (v));
-}
+template <typename V> VANTORIL_KERNEL_INLINE void storeVector (void* p, V v) noexcept { std::memcpy (p, &v, sizeof (v)); }
 
 // a * b + c with a single rounding.
 VANTORIL_KERNEL_INLINE VD fmadd (VD a, VD b, VD c) noexcept
@@ -158,12 +152,11 @@ VANTORIL_KERNEL_INLINE F4 absolute4 (F4 x) noexcept { return bitCast<F4> (bitCas
 namespace libmfloat
 {
 alignas (64) constexpr std::uint64_t powersOfTwo[32] = {
-    0x3ff0000000000000, 0x3fefd9b0d3158574, 0x3fefb5586cf9890f, 0x3fef9301d0125b51, 0x3fef72b83c7d517b,
-    0x3fef54873168b9aa, 0x3fef387a6e756238, 0x3fef1e9df51fdee1, 0x3fef06fe0a31b715, 0x3feef1a7373aa9cb,
-    0x3feedea64c123422, 0x3feece086061892d, 0x3feebfdad5362a27, 0x3feeb42b569d4f82, 0x3feeab07dd485429,
-    0x3feea47eb03a5585, 0x3feea09e667f3bcd, 0x3fee9f75e8ec5f74, 0x3feea11473eb0187, 0x3feea589994cce13,
-    0x3feeace5422aa0db, 0x3feeb737b0cdc5e5, 0x3feec49182a3f090, 0x3feed503b23e255d, 0x3feee89f995ad3ad,
-    0x3feeff76f2fb5e47, 0x3fef199bdd85529c, 0x3fef3720dcef9069, 0x3fef5818dcfba487, 0x3fef7c97337b9b5f,
+    0x3ff0000000000000, 0x3fefd9b0d3158574, 0x3fefb5586cf9890f, 0x3fef9301d0125b51, 0x3fef72b83c7d517b, 0x3fef54873168b9aa,
+    0x3fef387a6e756238, 0x3fef1e9df51fdee1, 0x3fef06fe0a31b715, 0x3feef1a7373aa9cb, 0x3feedea64c123422, 0x3feece086061892d,
+    0x3feebfdad5362a27, 0x3feeb42b569d4f82, 0x3feeab07dd485429, 0x3feea47eb03a5585, 0x3feea09e667f3bcd, 0x3fee9f75e8ec5f74,
+    0x3feea11473eb0187, 0x3feea589994cce13, 0x3feeace5422aa0db, 0x3feeb737b0cdc5e5, 0x3feec49182a3f090, 0x3feed503b23e255d,
+    0x3feee89f995ad3ad, 0x3feeff76f2fb5e47, 0x3fef199bdd85529c, 0x3fef3720dcef9069, 0x3fef5818dcfba487, 0x3fef7c97337b9b5f,
     0x3fefa4afa2a490da, 0x3fefd0765b6e4540,
 };
 constexpr double poly[3] = { 0x1.c6af84b912394p-5, 0x1.ebfce50fac4f3p-3, 0x1.62e42ff0c52d6p-1 };
@@ -329,7 +322,6 @@ constexpr int framesPerVector = W / 2; // a vector holds this many stereo frames
 constexpr double floorDb = -100.0;
 constexpr double squareFloor = 1e-5;
 
-
 // How many vectors of frames each stage lags behind AB. The vector stages run
 // in steps, one step per pass, so every step's input was made in an earlier
 // pass: static curve 1 to 3, smoothing 4, output 5 to 8, gain detector 6 (it
@@ -341,11 +333,11 @@ constexpr int ringSize = 16; // vectors held per ring, more than the largest lag
 // vector of frames per ring entry.
 struct Rings
 {
-    alignas (64) double level[ringSize][W];    // AB -> V1
-    alignas (64) double target[ringSize][W];   // V1 -> C, V2
+    alignas (64) double level[ringSize][W]; // AB -> V1
+    alignas (64) double target[ringSize][W]; // V1 -> C, V2
     alignas (64) double smoothed[ringSize][W]; // C -> V2
-    alignas (64) double linear[ringSize][W];   // V2 -> D
-    alignas (64) float input[ringSize][W];     // sanitised input: AB, V2
+    alignas (64) double linear[ringSize][W]; // V2 -> D
+    alignas (64) float input[ringSize][W]; // sanitised input: AB, V2
 };
 
 struct CurveConstants
@@ -468,8 +460,8 @@ struct OutputWork
     VF x, compressed, e1, e2;
 };
 
-VANTORIL_KERNEL_INLINE OutputWork outputStart (const double* target, const double* smoothed, const float* input,
-                                               double* linear, const DriveConstants& dc) noexcept
+VANTORIL_KERNEL_INLINE OutputWork outputStart (const double* target, const double* smoothed, const float* input, double* linear,
+                                               const DriveConstants& dc) noexcept
 {
     const VD g = loadVector<VD> (target);
     const VD y = loadVector<VD> (smoothed);
@@ -526,7 +518,6 @@ VANTORIL_KERNEL_INLINE void outputEnd (const OutputWork& o, float* l, float* r, 
 
     deinterleave (out, l, r, valid);
 }
-
 
 inline void processBlock (KernelChannel* channels, int numChannels, int numSamples, const BlockSettings& settings) noexcept
 {
@@ -641,7 +632,8 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
         }
 
         // One frame of the recursions: low cut and both detectors, smoothing.
-        auto frame = [&] (int i, bool levelNow, bool gainNow, bool smoothNow) VANTORIL_KERNEL_LAMBDA {
+        auto frame = [&] (int i, bool levelNow, bool gainNow, bool smoothNow) VANTORIL_KERNEL_LAMBDA
+        {
             D2 side2 {}, gain2 {};
             if (levelNow)
             {
@@ -800,9 +792,15 @@ inline void pow10fArray (const float* in, float* out, int n) noexcept
 #define VANTORIL_KERNEL_NAME(ns, name) VANTORIL_KERNEL_JOIN (ns, name)
 namespace vantoril
 {
-BlockKernel VANTORIL_KERNEL_NAME (VANTORIL_KERNEL_NAMESPACE, BlockKernel)() noexcept { return &VANTORIL_KERNEL_NAMESPACE::processBlock; }
+BlockKernel VANTORIL_KERNEL_NAME (VANTORIL_KERNEL_NAMESPACE, BlockKernel)() noexcept
+{
+    return &VANTORIL_KERNEL_NAMESPACE::processBlock;
+}
 FloatFunction VANTORIL_KERNEL_NAME (VANTORIL_KERNEL_NAMESPACE, Expf)() noexcept { return &VANTORIL_KERNEL_NAMESPACE::expfArray; }
-FloatFunction VANTORIL_KERNEL_NAME (VANTORIL_KERNEL_NAMESPACE, Pow10f)() noexcept { return &VANTORIL_KERNEL_NAMESPACE::pow10fArray; }
+FloatFunction VANTORIL_KERNEL_NAME (VANTORIL_KERNEL_NAMESPACE, Pow10f)() noexcept
+{
+    return &VANTORIL_KERNEL_NAMESPACE::pow10fArray;
+}
 } // namespace vantoril
 #if ! defined(__clang__)
 #pragma GCC pop_options

@@ -43,20 +43,15 @@ void CompressorChannel::setSampleRate (double newRate) noexcept
 
 void CompressorChannel::setAttack (double seconds) noexcept
 {
-    attackCoefficient.store (weightForTime (sampleRate.load (std::memory_order_relaxed), seconds),
-                             std::memory_order_relaxed);
+    attackCoefficient.store (weightForTime (sampleRate.load (std::memory_order_relaxed), seconds), std::memory_order_relaxed);
 }
 
 void CompressorChannel::setRelease (double seconds) noexcept
 {
-    releaseCoefficient.store (weightForTime (sampleRate.load (std::memory_order_relaxed), seconds),
-                              std::memory_order_relaxed);
+    releaseCoefficient.store (weightForTime (sampleRate.load (std::memory_order_relaxed), seconds), std::memory_order_relaxed);
 }
 
-double CompressorChannel::kneeSharpness() const noexcept
-{
-    return softKnee.load (std::memory_order_relaxed) ? 0.3 : 0.7;
-}
+double CompressorChannel::kneeSharpness() const noexcept { return softKnee.load (std::memory_order_relaxed) ? 0.3 : 0.7; }
 
 double CompressorChannel::currentThresholdDb() const noexcept
 {
@@ -108,8 +103,7 @@ double CompressorChannel::computeGainReduction (double levelDb) const noexcept
         return 0.0;
 
     const double thresholdDb = currentThresholdDb();
-    return -((std::log (std::exp ((levelDb - thresholdDb) * k) + 1.0) / k)
-             * ratio.load (std::memory_order_relaxed));
+    return -((std::log (std::exp ((levelDb - thresholdDb) * k) + 1.0) / k) * ratio.load (std::memory_order_relaxed));
 }
 
 double CompressorChannel::process (double input, double sideChain) noexcept

@@ -18,9 +18,6 @@ inline float applyDrive (float x, float amount, float bias, float scale) noexcep
 }
 
 // Makeup scale that keeps an input of 0.6 at 0.6 whatever the drive amount.
-inline float driveMakeupScale (float amount) noexcept
-{
-    return 0.6f / applyDrive (0.6f, amount, 0.5f, 1.0f);
-}
+inline float driveMakeupScale (float amount) noexcept { return 0.6f / applyDrive (0.6f, amount, 0.5f, 1.0f); }
 
 } // namespace vantoril

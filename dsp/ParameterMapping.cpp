@@ -17,10 +17,7 @@ constexpr const char* names[count] = { "Attack", "Release", "Threshold", "Ratio"
 
 bool inRange (int index) noexcept { return index >= 0 && index < count; }
 
-std::string percentText (float normalised)
-{
-    return formatInteger (normalised * 100.0f) + " %";
-}
+std::string percentText (float normalised) { return formatInteger (normalised * 100.0f) + " %"; }
 } // namespace
 
 const char* name (int index) noexcept { return inRange (index) ? names[index] : ""; }
@@ -31,29 +28,25 @@ float initialStoredValue (int index) noexcept
 {
     switch (index)
     {
-        case attack:    return 0.027f;
-        case release:   return 0.3f;
+        case attack: return 0.027f;
+        case release: return 0.3f;
         case threshold: return std::pow (10.0f, -1.0f);
-        case ratio:     return 0.5f;
-        case knee:      return 1.0f;
-        case lowCut:    return 0.0f;
-        case drive:     return 0.25f;
-        case level:     return 1.0f;
-        case mix:       return 1.0f;
-        case bypass:    return 0.0f;
-        default:        return 0.0f;
+        case ratio: return 0.5f;
+        case knee: return 1.0f;
+        case lowCut: return 0.0f;
+        case drive: return 0.25f;
+        case level: return 1.0f;
+        case mix: return 1.0f;
+        case bypass: return 0.0f;
+        default: return 0.0f;
     }
 }
 
-float decibelsToGain (float decibels) noexcept
-{
-    return decibels > minusInfinityDb ? std::pow (10.0f, decibels * 0.05f) : 0.0f;
-}
+float decibelsToGain (float decibels) noexcept { return decibels > minusInfinityDb ? std::pow (10.0f, decibels * 0.05f) : 0.0f; }
 
 float gainToDecibels (float gain) noexcept
 {
-    return gain > 0.0f ? std::max (minusInfinityDb, static_cast<float> (std::log10 (gain)) * 20.0f)
-                       : minusInfinityDb;
+    return gain > 0.0f ? std::max (minusInfinityDb, static_cast<float> (std::log10 (gain)) * 20.0f) : minusInfinityDb;
 }
 
 std::optional<float> sanitiseNormalised (double value) noexcept
@@ -67,17 +60,17 @@ float toStored (int index, float x) noexcept
 {
     switch (index)
     {
-        case attack:    return std::pow (x, 3.0f) * 0.1f;
-        case release:   return std::pow (x, 3.0f) * 5.0f;
+        case attack: return std::pow (x, 3.0f) * 0.1f;
+        case release: return std::pow (x, 3.0f) * 5.0f;
         case threshold: return decibelsToGain (x * 40.0f - 40.0f);
         case knee:
-        case bypass:    return x >= 0.5f ? 1.0f : 0.0f;
-        case level:     return decibelsToGain ((x - 0.5f) * 30.0f);
+        case bypass: return x >= 0.5f ? 1.0f : 0.0f;
+        case level: return decibelsToGain ((x - 0.5f) * 30.0f);
         case ratio:
         case lowCut:
         case drive:
-        case mix:       return x;
-        default:        return 0.0f;
+        case mix: return x;
+        default: return 0.0f;
     }
 }
 
@@ -87,28 +80,25 @@ float toNormalised (int index, float stored) noexcept
 
     switch (index)
     {
-        case attack:  return std::pow (stored * 10.0f, oneThird);
+        case attack: return std::pow (stored * 10.0f, oneThird);
         case release: return std::pow (stored / 5.0f, oneThird);
         case threshold:
         {
             const float db = gainToDecibels (stored);
             return db + 40.0f > 0.0f ? (db + 40.0f) / 40.0f : 0.0f;
         }
-        case level:   return gainToDecibels (stored) / 30.0f + 0.5f;
+        case level: return gainToDecibels (stored) / 30.0f + 0.5f;
         case knee:
-        case bypass:  return stored != 0.0f ? 1.0f : 0.0f;
+        case bypass: return stored != 0.0f ? 1.0f : 0.0f;
         case ratio:
         case lowCut:
         case drive:
-        case mix:     return stored;
-        default:      return 0.0f;
+        case mix: return stored;
+        default: return 0.0f;
     }
 }
 
-float lowCutFrequency (float amount) noexcept
-{
-    return std::pow (10.0f, amount * 3.0f + 1.3f);
-}
+float lowCutFrequency (float amount) noexcept { return std::pow (10.0f, amount * 3.0f + 1.3f); }
 
 std::string formatDecimals (float value, int decimals)
 {
@@ -139,38 +129,35 @@ std::string formatDecibels (float decibels)
     return (decibels >= 0.0f ? "+" : "") + formatDecimals (decibels, 2) + " dB";
 }
 
-std::string formatInteger (float value)
-{
-    return std::to_string (static_cast<int> (value));
-}
+std::string formatInteger (float value) { return std::to_string (static_cast<int> (value)); }
 
 std::string displayText (int index, float stored)
 {
     switch (index)
     {
-        case attack:    return formatDecimals ((stored + 0.000001f) * 1000.0f, 3) + " ms";
-        case release:   return formatInteger ((stored + 0.001f) * 1000.0f) + " ms";
+        case attack: return formatDecimals ((stored + 0.000001f) * 1000.0f, 3) + " ms";
+        case release: return formatInteger ((stored + 0.001f) * 1000.0f) + " ms";
         case threshold: return formatDecibels (gainToDecibels (stored));
         case ratio:
             if (stored >= 0.9999f)
                 return "+Inf:1";
             return formatDecimals (1.0f / (1.0f - stored), 2) + ":1";
-        case knee:      return stored != 0.0f ? "SOFT KNEE" : "HARD KNEE";
+        case knee: return stored != 0.0f ? "SOFT KNEE" : "HARD KNEE";
         case lowCut:
         {
             const float f = lowCutFrequency (stored);
             return std::to_string (static_cast<int> (std::floor (static_cast<double> (f) + 0.5))) + " Hz";
         }
-        case drive:     return percentText (toNormalised (drive, stored));
-        case level:     return formatDecibels (gainToDecibels (stored));
+        case drive: return percentText (toNormalised (drive, stored));
+        case level: return formatDecibels (gainToDecibels (stored));
         case mix:
             if (stored == 0.0f)
                 return "dry";
             if (stored == 1.0f)
                 return "wet";
             return formatInteger (stored * 100.0f) + " %";
-        case bypass:    return stored != 0.0f ? "ON" : "OFF";
-        default:        return percentText (0.0f);
+        case bypass: return stored != 0.0f ? "ON" : "OFF";
+        default: return percentText (0.0f);
     }
 }
 
@@ -221,17 +208,17 @@ std::string rangeDescription (int index)
 {
     switch (index)
     {
-        case attack:    return "0 to 100 ms (e.g. 10ms or 0.01s), or 0..1";
-        case release:   return "0 to 5 s (e.g. 1.2s or 300ms), or 0..1";
+        case attack: return "0 to 100 ms (e.g. 10ms or 0.01s), or 0..1";
+        case release: return "0 to 5 s (e.g. 1.2s or 300ms), or 0..1";
         case threshold: return "-40 to 0 dB (e.g. -24dB), or 0..1";
-        case ratio:     return "1:1 to inf:1 (e.g. 4:1), or 0..1";
-        case knee:      return "soft or hard, or 0..1";
-        case lowCut:    return "19.95 to 19953 Hz (e.g. 120Hz or 1.5kHz), or 0..1";
-        case drive:     return "0 to 100 % (e.g. 30%), or 0..1";
-        case level:     return "-15 to +15 dB (e.g. +3dB), or 0..1";
-        case mix:       return "0 to 100 % (e.g. 50%), dry or wet, or 0..1";
-        case bypass:    return "on or off, or 0..1";
-        default:        return "";
+        case ratio: return "1:1 to inf:1 (e.g. 4:1), or 0..1";
+        case knee: return "soft or hard, or 0..1";
+        case lowCut: return "19.95 to 19953 Hz (e.g. 120Hz or 1.5kHz), or 0..1";
+        case drive: return "0 to 100 % (e.g. 30%), or 0..1";
+        case level: return "-15 to +15 dB (e.g. +3dB), or 0..1";
+        case mix: return "0 to 100 % (e.g. 50%), dry or wet, or 0..1";
+        case bypass: return "on or off, or 0..1";
+        default: return "";
     }
 }
 
@@ -309,8 +296,7 @@ std::optional<float> parseValueText (int index, const std::string& text)
             if (unit != "%")
                 return std::nullopt;
             return acceptNormalised (number / 100.0);
-        default:
-            return std::nullopt;
+        default: return std::nullopt;
     }
 }
 

@@ -47,10 +47,7 @@ public:
     static constexpr double initialValue = 1e-5;
 
 private:
-    void updateCoefficient() noexcept
-    {
-        coefficient = 0.5 * (1.0 - std::exp (-1.0 / (sampleRate * timeConstant)));
-    }
+    void updateCoefficient() noexcept { coefficient = 0.5 * (1.0 - std::exp (-1.0 / (sampleRate * timeConstant))); }
 
     double sampleRate = 44100.0;
     double timeConstant = 0.0005;

@@ -83,8 +83,8 @@ bool startsWith (const char* p, const char* end, const char* prefix) noexcept
 bool isNameChar (char c) noexcept
 {
     const auto u = static_cast<unsigned char> (c);
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDigit (c) || c == '_' || c == '-' || c == ':'
-           || c == '.' || u >= 0x80;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || isDigit (c) || c == '_' || c == '-' || c == ':' || c == '.' ||
+        u >= 0x80;
 }
 
 // Moves p past the next occurrence of terminator; false when there is none.
@@ -134,11 +134,16 @@ std::string decodeValue (const char* p, const char* end)
         }
         const std::string_view entity (p + 1, static_cast<std::size_t> (semicolon - p - 1));
         long code = -1;
-        if (entity == "amp") code = '&';
-        else if (entity == "lt") code = '<';
-        else if (entity == "gt") code = '>';
-        else if (entity == "quot") code = '"';
-        else if (entity == "apos") code = '\'';
+        if (entity == "amp")
+            code = '&';
+        else if (entity == "lt")
+            code = '<';
+        else if (entity == "gt")
+            code = '>';
+        else if (entity == "quot")
+            code = '"';
+        else if (entity == "apos")
+            code = '\'';
         else if (entity.size() > 1 && entity[0] == '#')
         {
             const bool hex = entity[1] == 'x' || entity[1] == 'X';
@@ -310,9 +315,10 @@ std::optional<ChunkValues> readStateChunk (const void* data, std::size_t size)
         return std::nullopt;
 
     const auto* bytes = static_cast<const unsigned char*> (data);
-    const auto word = [bytes] (int offset) {
-        return static_cast<std::uint32_t> (bytes[offset]) | static_cast<std::uint32_t> (bytes[offset + 1]) << 8
-               | static_cast<std::uint32_t> (bytes[offset + 2]) << 16 | static_cast<std::uint32_t> (bytes[offset + 3]) << 24;
+    const auto word = [bytes] (int offset)
+    {
+        return static_cast<std::uint32_t> (bytes[offset]) | static_cast<std::uint32_t> (bytes[offset + 1]) << 8 |
+            static_cast<std::uint32_t> (bytes[offset + 2]) << 16 | static_cast<std::uint32_t> (bytes[offset + 3]) << 24;
     };
     if (word (0) != magicNumber)
         return std::nullopt;

@@ -3,8 +3,7 @@
 #include "PanelLayout.h"
 #include "processor/VantorilAudioProcessor.h"
 
-VantorilAudioProcessorEditor::VantorilAudioProcessorEditor (VantorilAudioProcessor* owner)
-    : juce::AudioProcessorEditor (owner)
+VantorilAudioProcessorEditor::VantorilAudioProcessorEditor (VantorilAudioProcessor* owner) : juce::AudioProcessorEditor (owner)
 {
     setSize (vantoril::layout::panelWidth, vantoril::layout::panelHeight);
     panel = std::make_unique<VantorilUI> (owner);
@@ -12,7 +11,4 @@ VantorilAudioProcessorEditor::VantorilAudioProcessorEditor (VantorilAudioProcess
     addAndMakeVisible (panel.get(), 0);
 }
 
-VantorilAudioProcessorEditor::~VantorilAudioProcessorEditor()
-{
-    panel.reset();
-}
+VantorilAudioProcessorEditor::~VantorilAudioProcessorEditor() { panel.reset(); }

@@ -18,7 +18,8 @@ enum class LabelStyle
     version
 };
 
-std::unique_ptr<juce::Label> makeLabel (juce::Component& parent, const juce::String& name, const juce::String& text, LabelStyle style)
+std::unique_ptr<juce::Label> makeLabel (juce::Component& parent, const juce::String& name, const juce::String& text,
+                                        LabelStyle style)
 {
     auto label = std::make_unique<juce::Label> (name, text);
     parent.addAndMakeVisible (label.get());
@@ -28,10 +29,17 @@ std::unique_ptr<juce::Label> makeLabel (juce::Component& parent, const juce::Str
     juce::Colour colour = juce::Colours::white;
     switch (style)
     {
-        case LabelStyle::caption:      break;
+        case LabelStyle::caption: break;
         case LabelStyle::smallReadout: colour = juce::Colour (0xff7e7e7e); break;
-        case LabelStyle::readout:      height = 15.0f; colour = juce::Colour (0xff7e7e7e); break;
-        case LabelStyle::version:      height = 15.0f; justification = juce::Justification::topRight; colour = juce::Colour (0xff636363); break;
+        case LabelStyle::readout:
+            height = 15.0f;
+            colour = juce::Colour (0xff7e7e7e);
+            break;
+        case LabelStyle::version:
+            height = 15.0f;
+            justification = juce::Justification::topRight;
+            colour = juce::Colour (0xff636363);
+            break;
     }
 
     label->setFont (juce::Font (height, juce::Font::plain));
@@ -48,7 +56,8 @@ void place (juce::Component& component, const lay::Bounds& b) { component.setBou
 
 VantorilUI::VantorilUI (VantorilAudioProcessor* owner)
 {
-    auto makeKnob = [this] (const char* name) {
+    auto makeKnob = [this] (const char* name)
+    {
         auto knob = std::make_unique<ZDQSlider3D> (name);
         addAndMakeVisible (knob.get());
         knob->setRange (0.0, 1.0, 0.0);
@@ -109,14 +118,22 @@ VantorilUI::VantorilUI (VantorilAudioProcessor* owner)
     kneeSwitch->addListener (this);
 
     // Caps lean away from the panel's centre line.
-    lowCutKnob->capOffsetX = -0.04f;    lowCutKnob->capOffsetY = 0.015f;
-    attackKnob->capOffsetX = -0.035f;   attackKnob->capOffsetY = -0.01f;
-    thresholdKnob->capOffsetX = -0.03f; thresholdKnob->capOffsetY = 0.01f;
-    releaseKnob->capOffsetX = -0.02f;   releaseKnob->capOffsetY = -0.01f;
-    ratioKnob->capOffsetX = 0.02f;      ratioKnob->capOffsetY = -0.01f;
-    levelKnob->capOffsetX = 0.03f;      levelKnob->capOffsetY = 0.01f;
-    driveKnob->capOffsetX = 0.035f;     driveKnob->capOffsetY = -0.01f;
-    mixKnob->capOffsetX = 0.04f;        mixKnob->capOffsetY = 0.015f;
+    lowCutKnob->capOffsetX = -0.04f;
+    lowCutKnob->capOffsetY = 0.015f;
+    attackKnob->capOffsetX = -0.035f;
+    attackKnob->capOffsetY = -0.01f;
+    thresholdKnob->capOffsetX = -0.03f;
+    thresholdKnob->capOffsetY = 0.01f;
+    releaseKnob->capOffsetX = -0.02f;
+    releaseKnob->capOffsetY = -0.01f;
+    ratioKnob->capOffsetX = 0.02f;
+    ratioKnob->capOffsetY = -0.01f;
+    levelKnob->capOffsetX = 0.03f;
+    levelKnob->capOffsetY = 0.01f;
+    driveKnob->capOffsetX = 0.035f;
+    driveKnob->capOffsetY = -0.01f;
+    mixKnob->capOffsetX = 0.04f;
+    mixKnob->capOffsetY = 0.015f;
 
     attackKnob->setDoubleClickReturnValue (true, 0.3);
     releaseKnob->setDoubleClickReturnValue (true, 0.4);

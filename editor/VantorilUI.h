@@ -15,10 +15,7 @@ class VantorilAudioProcessor;
 // switches, the bypass button, the meter and fifteen labels. It writes the
 // user's changes to the processor inside host gestures and polls the processor
 // for values, texts (every 50 ms) and the meter level (every 5 ms).
-class VantorilUI : public juce::Component,
-                   public juce::MultiTimer,
-                   public juce::Button::Listener,
-                   public juce::Slider::Listener
+class VantorilUI : public juce::Component, public juce::MultiTimer, public juce::Button::Listener, public juce::Slider::Listener
 {
 public:
     explicit VantorilUI (VantorilAudioProcessor* owner);

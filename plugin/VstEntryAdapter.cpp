@@ -45,9 +45,9 @@ struct CanDoReply
 };
 
 constexpr CanDoReply canDoReplies[] = {
-    { "receiveVstEvents", -1 },    { "receiveVstMidiEvent", -1 }, { "receiveVstMidiEvents", -1 },
-    { "sendVstEvents", -1 },       { "sendVstMidiEvent", -1 },    { "sendVstMidiEvents", -1 },
-    { "receiveVstTimeInfo", 1 },   { "conformsToWindowRules", 1 }, { "openCloseAnyThread", -1 },
+    { "receiveVstEvents", -1 },  { "receiveVstMidiEvent", -1 },  { "receiveVstMidiEvents", -1 },
+    { "sendVstEvents", -1 },     { "sendVstMidiEvent", -1 },     { "sendVstMidiEvents", -1 },
+    { "receiveVstTimeInfo", 1 }, { "conformsToWindowRules", 1 }, { "openCloseAnyThread", -1 },
 };
 
 VstIntPtr canDo (const void* query)
@@ -83,7 +83,7 @@ struct Instance
 
     std::atomic<int> processState { suspended };
     int announcedBlockSize = 1024; // what the client was told, 1 .. maxBlockSize
-    int preparedBlockSize = 1024;  // the piece size while resumed
+    int preparedBlockSize = 1024; // the piece size while resumed
 
     // Silence for missing inputs and a sink for missing outputs, one block each.
     std::vector<float> silence, sink;
@@ -109,10 +109,7 @@ Slot table[tableSize];
 std::mutex tableLock;
 std::size_t liveInstances = 0;
 
-std::size_t hashOf (const AEffect* effect)
-{
-    return (reinterpret_cast<std::uintptr_t> (effect) >> 4) % tableSize;
-}
+std::size_t hashOf (const AEffect* effect) { return (reinterpret_cast<std::uintptr_t> (effect) >> 4) % tableSize; }
 
 Instance* find (const AEffect* effect)
 {
@@ -169,8 +166,7 @@ void remove (const AEffect* effect)
 
 //==============================================================================
 // Pass-through: each output gets its input (or silence).
-template <typename Sample>
-void passThrough (AEffect* effect, Sample** inputs, Sample** outputs, int frames)
+template <typename Sample> void passThrough (AEffect* effect, Sample** inputs, Sample** outputs, int frames)
 {
     if (outputs == nullptr || frames <= 0)
         return;
@@ -352,10 +348,8 @@ bool needsPointer (int opcode)
         case effGetEffectName:
         case effGetVendorString:
         case effGetProductString:
-        case effGetSpeakerArrangement:
-            return true;
-        default:
-            return false;
+        case effGetSpeakerArrangement: return true;
+        default: return false;
     }
 }
 
@@ -389,15 +383,12 @@ VstIntPtr dispatch (AEffect* effect, int opcode, int index, VstIntPtr value, voi
             return instance->clientDispatcher (effect, opcode, index, value, ptr,
                                                std::isfinite (opt) && opt > 0.0f ? opt : 44100.0f);
 
-        case effGetChunk:
-            return getChunk (*instance, opcode, index, value, ptr, opt);
+        case effGetChunk: return getChunk (*instance, opcode, index, value, ptr, opt);
 
-        case effSetChunk:
-            return setChunk (*instance, opcode, index, value, ptr, opt);
+        case effSetChunk: return setChunk (*instance, opcode, index, value, ptr, opt);
 
         case effGetInputProperties:
-        case effGetOutputProperties:
-            return getPinProperties (*instance, opcode, index, value, ptr, opt);
+        case effGetOutputProperties: return getPinProperties (*instance, opcode, index, value, ptr, opt);
 
         case effClose:
         {
@@ -409,8 +400,7 @@ VstIntPtr dispatch (AEffect* effect, int opcode, int index, VstIntPtr value, voi
             return dispatcher (effect, opcode, index, value, ptr, opt);
         }
 
-        default:
-            return instance->clientDispatcher (effect, opcode, index, value, ptr, opt);
+        default: return instance->clientDispatcher (effect, opcode, index, value, ptr, opt);
     }
 }
 } // namespace

@@ -33,9 +33,8 @@ juce::String VantorilParameter::getText (float normalisedValue, int maximumStrin
     // The current value shows the processor's own text; any other value the
     // text of the value it would store.
     const juce::String text = normalisedValue == getValue()
-                                  ? processor.getDisplayText (parameterIndex)
-                                  : juce::String (params::displayText (
-                                      parameterIndex, params::toStored (parameterIndex, normalisedValue)));
+        ? processor.getDisplayText (parameterIndex)
+        : juce::String (params::displayText (parameterIndex, params::toStored (parameterIndex, normalisedValue)));
     return text.substring (0, maximumStringLength);
 }
 
@@ -81,17 +80,17 @@ float VantorilAudioProcessor::getStoredValue (int index) const noexcept
 {
     switch (index)
     {
-        case params::attack:    return attackSeconds.load (std::memory_order_relaxed);
-        case params::release:   return releaseSeconds.load (std::memory_order_relaxed);
+        case params::attack: return attackSeconds.load (std::memory_order_relaxed);
+        case params::release: return releaseSeconds.load (std::memory_order_relaxed);
         case params::threshold: return thresholdGain.load (std::memory_order_relaxed);
-        case params::ratio:     return ratioAmount.load (std::memory_order_relaxed);
-        case params::knee:      return softKnee.load (std::memory_order_relaxed) ? 1.0f : 0.0f;
-        case params::lowCut:    return lowCutAmount.load (std::memory_order_relaxed);
-        case params::drive:     return driveAmount.load (std::memory_order_relaxed);
-        case params::level:     return levelGain.load (std::memory_order_relaxed);
-        case params::mix:       return mixAmount.load (std::memory_order_relaxed);
-        case params::bypass:    return bypassed.load (std::memory_order_relaxed) ? 1.0f : 0.0f;
-        default:                return 0.0f;
+        case params::ratio: return ratioAmount.load (std::memory_order_relaxed);
+        case params::knee: return softKnee.load (std::memory_order_relaxed) ? 1.0f : 0.0f;
+        case params::lowCut: return lowCutAmount.load (std::memory_order_relaxed);
+        case params::drive: return driveAmount.load (std::memory_order_relaxed);
+        case params::level: return levelGain.load (std::memory_order_relaxed);
+        case params::mix: return mixAmount.load (std::memory_order_relaxed);
+        case params::bypass: return bypassed.load (std::memory_order_relaxed) ? 1.0f : 0.0f;
+        default: return 0.0f;
     }
 }
 
@@ -122,17 +121,17 @@ void VantorilAudioProcessor::setNormalisedValue (int index, float newValue)
 
     switch (index)
     {
-        case params::attack:    attackSeconds.store (stored, relaxed); break;
-        case params::release:   releaseSeconds.store (stored, relaxed); break;
+        case params::attack: attackSeconds.store (stored, relaxed); break;
+        case params::release: releaseSeconds.store (stored, relaxed); break;
         case params::threshold: thresholdGain.store (stored, relaxed); break;
-        case params::ratio:     ratioAmount.store (stored, relaxed); break;
-        case params::knee:      softKnee.store (stored != 0.0f, relaxed); break;
-        case params::lowCut:    lowCutAmount.store (stored, relaxed); break;
-        case params::drive:     driveAmount.store (stored, relaxed); break;
-        case params::level:     levelGain.store (stored, relaxed); break;
-        case params::mix:       mixAmount.store (stored, relaxed); break;
-        case params::bypass:    bypassed.store (stored != 0.0f, relaxed); break;
-        default:                return;
+        case params::ratio: ratioAmount.store (stored, relaxed); break;
+        case params::knee: softKnee.store (stored != 0.0f, relaxed); break;
+        case params::lowCut: lowCutAmount.store (stored, relaxed); break;
+        case params::drive: driveAmount.store (stored, relaxed); break;
+        case params::level: levelGain.store (stored, relaxed); break;
+        case params::mix: mixAmount.store (stored, relaxed); break;
+        case params::bypass: bypassed.store (stored != 0.0f, relaxed); break;
+        default: return;
     }
 
     // The audio thread hands the new settings to its channels and filters at
@@ -311,8 +310,8 @@ void VantorilAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juc
 
     // Input channels without a bank entry (before prepareToPlay, after
     // releaseResources) are left exactly as they came: nothing reads past a bank.
-    const int numProcessed = std::min ({ numInputs, compressorChannels.size(), lowCutFilters.size(), outputPeaks.size(),
-                                         sideChain.getNumChannels() });
+    const int numProcessed =
+        std::min ({ numInputs, compressorChannels.size(), lowCutFilters.size(), outputPeaks.size(), sideChain.getNumChannels() });
 
     if (numProcessed > 0 && numSamples > 0)
     {
@@ -407,8 +406,8 @@ void VantorilAudioProcessor::processPerSample (juce::AudioBuffer<float>& buffer,
 
 // The block path: the same signal path, both channels at once and vectorised;
 // drive, level and mix are read once per block.
-void VantorilAudioProcessor::processWithKernel (vantoril::BlockKernel kernel, juce::AudioBuffer<float>& buffer,
-                                                int numProcessed, float makeupScale) noexcept
+void VantorilAudioProcessor::processWithKernel (vantoril::BlockKernel kernel, juce::AudioBuffer<float>& buffer, int numProcessed,
+                                                float makeupScale) noexcept
 {
     const bool lowCutOn = lowCutAmount.load (std::memory_order_relaxed) > 1e-5f;
     vantoril::LowCutState lowCuts[2];

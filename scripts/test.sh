@@ -12,7 +12,7 @@ set -eu
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
 
-install_packages clang lld libclang-rt-14-dev libgtest-dev libbenchmark-dev \
+install_packages clang lld libclang-rt-14-dev clang-format libgtest-dev libbenchmark-dev \
     xvfb xauth imagemagick lv2-dev lilv-utils liblilv-dev ardour python3 dpkg-dev locales \
     x42-plugins swh-lv2 calf-plugins lsp-plugins-lv2 zam-plugins
 

@@ -88,8 +88,7 @@ Bytes aiff (const char* compression, int channels, int bits, std::uint32_t frame
 }
 
 // IEEE samples (float or double) in the given byte order (from a little-endian machine).
-template <typename Sample>
-Bytes ieee (std::initializer_list<Sample> values, bool bigEndian)
+template <typename Sample> Bytes ieee (std::initializer_list<Sample> values, bool bigEndian)
 {
     Bytes b;
     for (Sample v : values)
@@ -135,7 +134,7 @@ TEST (AudioReader, EveryEncodingDecodesExactly)
         const char* what;
         Bytes file;
         std::vector<float> expected; // mono samples
-        const char* note;            // how the renderer writes it back ("" = the same format)
+        const char* note; // how the renderer writes it back ("" = the same format)
     };
     const Case cases[] = {
         { "WAV 8-bit", wav (1, 1, 8, { 0, 128, 255 }), { -1.0f, 0.0f, 127.0f / 128.0f }, "8-bit integer" },

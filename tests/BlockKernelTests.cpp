@@ -36,7 +36,8 @@ Signal programme (double rate, unsigned seed)
     std::uniform_real_distribution<float> uniform (-1.0f, 1.0f);
     for (int i = 0; i < 1 << 16; ++i)
         noise->push_back (uniform (random));
-    return [noise, rate] (int ch, long k) {
+    return [noise, rate] (int ch, long k)
+    {
         const double t = k / rate;
         const double envelope = (static_cast<long> (t * 7.0 + ch) % 3 == 0) ? 0.02 : 1.0;
         const double tone = std::sin (2.0 * juce::MathConstants<double>::pi * (55.0 + 40.0 * ch) * t);
@@ -49,7 +50,8 @@ Signal programme (double rate, unsigned seed)
 struct PathPair
 {
     PathPair (vantoril::BlockKernel kernel, int channels, double rate, int block)
-        : reference (channels, rate, block), fast (channels, rate, block)
+        : reference (channels, rate, block),
+          fast (channels, rate, block)
     {
         reference.processor.setBlockKernel (nullptr);
         fast.processor.setBlockKernel (kernel);
@@ -190,8 +192,8 @@ TEST_P (BlockKernelTest, MatchesThePerSamplePathAcrossRatesAndBlocks)
                 pair.set (vantoril::params::ratio, 0.8f);
                 pair.set (vantoril::params::lowCut, lowCut);
                 pair.set (vantoril::params::drive, 0.3f);
-                const std::string where = std::to_string (rate) + " Hz, block " + std::to_string (block) + ", low cut "
-                                          + std::to_string (lowCut);
+                const std::string where =
+                    std::to_string (rate) + " Hz, block " + std::to_string (block) + ", low cut " + std::to_string (lowCut);
                 const int blocks = std::max (2, static_cast<int> (0.25 * rate) / block);
                 EXPECT_LE (pair.run (blocks, programme (rate, 7)), 1e-6) << where;
                 pair.expectSameState (where);
@@ -244,7 +246,8 @@ TEST_P (BlockKernelTest, MatchesThePerSamplePathOnNonFiniteAndExtremeInput)
         pair.set (vantoril::params::drive, 0.7f);
         const float specials[] = { std::numeric_limits<float>::quiet_NaN(), INFINITY, -INFINITY, FLT_MAX, -FLT_MAX, 1e30f };
         const auto clean = programme (44100.0, 9);
-        const Signal dirty = [&] (int ch, long k) {
+        const Signal dirty = [&] (int ch, long k)
+        {
             if (k % 97 == 13 + ch)
                 return specials[(k / 97) % 6];
             return clean (ch, k);

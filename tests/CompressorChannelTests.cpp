@@ -97,12 +97,12 @@ TEST (CompressorChannel, StaticCurve)
         double ratio, levelDb, expected, tolerance;
     };
     const Case cases[] = {
-        { true, 0.5, -20.0, -0.5 * std::log (2.0) / 0.3, 1e-12 },  // at threshold, soft: about -1.16 dB
+        { true, 0.5, -20.0, -0.5 * std::log (2.0) / 0.3, 1e-12 }, // at threshold, soft: about -1.16 dB
         { false, 0.5, -20.0, -0.5 * std::log (2.0) / 0.7, 1e-12 }, // at threshold, hard: about -0.50 dB
-        { true, 0.0, 0.0, 0.0, 0.0 },                              // ratio 0: never any reduction
-        { true, 1.0, 0.0, -20.0, 0.01 },                           // ratio 1 limits to the threshold
-        { false, 0.75, 10.0, -22.5, 1e-6 },                        // 4:1 far above threshold
-        { true, 0.5, -100.0, 0.0, 0.0 },                           // floor level: no reduction
+        { true, 0.0, 0.0, 0.0, 0.0 }, // ratio 0: never any reduction
+        { true, 1.0, 0.0, -20.0, 0.01 }, // ratio 1 limits to the threshold
+        { false, 0.75, 10.0, -22.5, 1e-6 }, // 4:1 far above threshold
+        { true, 0.5, -100.0, 0.0, 0.0 }, // floor level: no reduction
         { true, 0.5, -200.0, 0.0, 0.0 },
     };
 

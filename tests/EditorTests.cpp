@@ -1,8 +1,8 @@
 // The panel and the editor window against a live processor, without a window.
+#include "VantorilVersion.h"
 #include "editor/PanelLayout.h"
 #include "editor/VantorilAudioProcessorEditor.h"
 #include "processor/VantorilAudioProcessor.h"
-#include "VantorilVersion.h"
 
 #include <gtest/gtest.h>
 
@@ -26,10 +26,19 @@ struct HostRecorder : juce::AudioProcessorListener
     };
     std::vector<Event> events;
 
-    void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float value) override { events.push_back ({ 'v', index, value }); }
+    void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float value) override
+    {
+        events.push_back ({ 'v', index, value });
+    }
     void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
-    void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index) override { events.push_back ({ 'b', index, 0.0f }); }
-    void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index) override { events.push_back ({ 'e', index, 0.0f }); }
+    void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index) override
+    {
+        events.push_back ({ 'b', index, 0.0f });
+    }
+    void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index) override
+    {
+        events.push_back ({ 'e', index, 0.0f });
+    }
 };
 
 std::ostream& operator<< (std::ostream& os, const HostRecorder::Event& e) { return os << e.kind << e.index << "=" << e.value; }
@@ -82,8 +91,9 @@ struct EditorFixture : ::testing::Test
     static juce::MouseEvent mouseEvent (juce::Component& c, juce::Point<float> position, int clicks = 1)
     {
         const auto now = juce::Time::getCurrentTime();
-        return juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), position, juce::ModifierKeys::leftButtonModifier,
-                                 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, &c, &c, now, { 20.0f, 20.0f }, now, clicks, false);
+        return juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), position,
+                                 juce::ModifierKeys::leftButtonModifier, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, &c, &c, now,
+                                 { 20.0f, 20.0f }, now, clicks, false);
     }
 };
 } // namespace
@@ -105,13 +115,20 @@ TEST_F (EditorFixture, WindowHoldsThePanel)
 
 TEST_F (EditorFixture, LayoutTable)
 {
-    enum Kind { label, knob, meterKind, switchKind, imageButton };
+    enum Kind
+    {
+        label,
+        knob,
+        meterKind,
+        switchKind,
+        imageButton
+    };
     struct Row
     {
         juce::Component* component;
         lay::Bounds bounds;
         Kind kind;
-        const char* text;       // label text before the first refresh
+        const char* text; // label text before the first refresh
         float fontHeight;
         juce::Justification justification;
         juce::uint32 colour;
@@ -135,7 +152,13 @@ TEST_F (EditorFixture, LayoutTable)
         { panel->driveKnob.get(), { 706, 30, 90, 90 }, knob, "", 0, centred, 0 },
         { panel->thresholdKnob.get(), { 135, 160, 130, 130 }, knob, "", 0, centred, 0 },
         { panel->levelKnob.get(), { 635, 160, 130, 130 }, knob, "", 0, centred, 0 },
-        { panel->versionLabel.get(), { 808, 176, 88, 72 }, label, "Vantoril 1.4.0", 15, juce::Justification::topRight, 0xff636363 },
+        { panel->versionLabel.get(),
+          { 808, 176, 88, 72 },
+          label,
+          "Vantoril 1.4.0",
+          15,
+          juce::Justification::topRight,
+          0xff636363 },
         { panel->lowCutKnob.get(), { 80, 232, 48, 48 }, knob, "", 0, centred, 0 },
         { panel->lowCutCaption.get(), { 60, 208, 88, 17 }, label, "Low cut", 10, centred, 0xffffffff },
         { panel->meterModeSwitch.get(), { 592, 248, 32, 32 }, switchKind, "", 0, centred, 0 },
@@ -153,7 +176,8 @@ TEST_F (EditorFixture, LayoutTable)
         const auto& row = rows[i];
         SCOPED_TRACE (i + 1);
         EXPECT_EQ (panel->getChildComponent (i), row.component); // creation and z-order
-        EXPECT_EQ (row.component->getBounds(), juce::Rectangle<int> (row.bounds.x, row.bounds.y, row.bounds.width, row.bounds.height));
+        EXPECT_EQ (row.component->getBounds(),
+                   juce::Rectangle<int> (row.bounds.x, row.bounds.y, row.bounds.width, row.bounds.height));
         EXPECT_TRUE (row.component->isVisible());
         if (auto* client = dynamic_cast<juce::SettableTooltipClient*> (row.component))
         {
@@ -196,7 +220,7 @@ TEST_F (EditorFixture, LayoutTable)
         double doubleClick;
     };
     const KnobSettings knobs[] = {
-        { panel->lowCutKnob.get(), -0.04f, 0.015f, 0.0 },  { panel->attackKnob.get(), -0.035f, -0.01f, 0.3 },
+        { panel->lowCutKnob.get(), -0.04f, 0.015f, 0.0 },   { panel->attackKnob.get(), -0.035f, -0.01f, 0.3 },
         { panel->thresholdKnob.get(), -0.03f, 0.01f, 0.3 }, { panel->releaseKnob.get(), -0.02f, -0.01f, 0.4 },
         { panel->ratioKnob.get(), 0.02f, -0.01f, 0.5 },     { panel->levelKnob.get(), 0.03f, 0.01f, 0.5 },
         { panel->driveKnob.get(), 0.035f, -0.01f, 0.0 },    { panel->mixKnob.get(), 0.04f, 0.015f, 1.0 },
@@ -247,8 +271,9 @@ TEST_F (EditorFixture, KnobGesturesReachTheHost)
 
     // Every knob writes its own parameter.
     const std::pair<ZDQSlider3D*, int> knobs[] = {
-        { panel->attackKnob.get(), 0 }, { panel->releaseKnob.get(), 1 }, { panel->thresholdKnob.get(), 2 }, { panel->ratioKnob.get(), 3 },
-        { panel->lowCutKnob.get(), 5 }, { panel->driveKnob.get(), 6 },   { panel->levelKnob.get(), 7 },     { panel->mixKnob.get(), 8 },
+        { panel->attackKnob.get(), 0 }, { panel->releaseKnob.get(), 1 }, { panel->thresholdKnob.get(), 2 },
+        { panel->ratioKnob.get(), 3 },  { panel->lowCutKnob.get(), 5 },  { panel->driveKnob.get(), 6 },
+        { panel->levelKnob.get(), 7 },  { panel->mixKnob.get(), 8 },
     };
     for (const auto& [k, index] : knobs)
     {

@@ -10,10 +10,7 @@ using namespace vantoril;
 
 namespace
 {
-std::string textAt (int index, float normalised)
-{
-    return params::displayText (index, params::toStored (index, normalised));
-}
+std::string textAt (int index, float normalised) { return params::displayText (index, params::toStored (index, normalised)); }
 } // namespace
 
 TEST (ParameterMapping, NamesInIndexOrder)
@@ -98,8 +95,8 @@ TEST (ParameterMapping, NumberFormats)
         const char* text;
     };
     const Case cases[] = {
-        { 0.0f, 2, "0.00" },    { -0.001f, 2, "-0.00" }, { 2.0f, 2, "2.00" },  { 0.05f, 2, "0.05" },
-        { -7.5f, 2, "-7.50" },  { 1234.5678f, 3, "1234.568" }, { 0.0005f, 3, "0.001" }, { 99.995f, 2, "100.00" },
+        { 0.0f, 2, "0.00" },   { -0.001f, 2, "-0.00" },       { 2.0f, 2, "2.00" },     { 0.05f, 2, "0.05" },
+        { -7.5f, 2, "-7.50" }, { 1234.5678f, 3, "1234.568" }, { 0.0005f, 3, "0.001" }, { 99.995f, 2, "100.00" },
     };
     for (const auto& c : cases)
         EXPECT_EQ (params::formatDecimals (c.value, c.decimals), c.text) << c.value;
@@ -150,20 +147,34 @@ TEST (ParameterMapping, UnitTextsInvertTheMappings)
         const char* displayed;
     };
     const Case cases[] = {
-        { params::attack, "10ms", "10.001 ms" },     { params::attack, "0ms", "0.001 ms" },
-        { params::attack, "100ms", "100.001 ms" },   { params::attack, "0.05s", "50.001 ms" },
-        { params::release, "1.2s", "1201 ms" },      { params::release, "5s", "5001 ms" },
-        { params::release, "300ms", "300 ms" },      { params::threshold, "-24dB", "-24.00 dB" },
-        { params::threshold, "-40dB", "-40.00 dB" }, { params::threshold, "0dB", "+0.00 dB" },
-        { params::ratio, "4:1", "4.00:1" },          { params::ratio, "1:1", "1.00:1" },
-        { params::ratio, "inf:1", "+Inf:1" },        { params::knee, "soft", "SOFT KNEE" },
-        { params::knee, "HARD", "HARD KNEE" },       { params::lowCut, "120Hz", "120 Hz" },
-        { params::lowCut, "19953Hz", "19953 Hz" },   { params::lowCut, "19.95Hz", "20 Hz" },
-        { params::lowCut, "1.5kHz", "1500 Hz" },     { params::drive, "30%", "30 %" },
-        { params::level, "+3dB", "+3.00 dB" },       { params::level, "-15dB", "-15.00 dB" },
-        { params::level, "+15dB", "+15.00 dB" },     { params::mix, "50%", "50 %" },
-        { params::mix, "100%", "wet" },              { params::mix, "0%", "dry" },
-        { params::bypass, "on", "ON" },              { params::bypass, "off", "OFF" },
+        { params::attack, "10ms", "10.001 ms" },
+        { params::attack, "0ms", "0.001 ms" },
+        { params::attack, "100ms", "100.001 ms" },
+        { params::attack, "0.05s", "50.001 ms" },
+        { params::release, "1.2s", "1201 ms" },
+        { params::release, "5s", "5001 ms" },
+        { params::release, "300ms", "300 ms" },
+        { params::threshold, "-24dB", "-24.00 dB" },
+        { params::threshold, "-40dB", "-40.00 dB" },
+        { params::threshold, "0dB", "+0.00 dB" },
+        { params::ratio, "4:1", "4.00:1" },
+        { params::ratio, "1:1", "1.00:1" },
+        { params::ratio, "inf:1", "+Inf:1" },
+        { params::knee, "soft", "SOFT KNEE" },
+        { params::knee, "HARD", "HARD KNEE" },
+        { params::lowCut, "120Hz", "120 Hz" },
+        { params::lowCut, "19953Hz", "19953 Hz" },
+        { params::lowCut, "19.95Hz", "20 Hz" },
+        { params::lowCut, "1.5kHz", "1500 Hz" },
+        { params::drive, "30%", "30 %" },
+        { params::level, "+3dB", "+3.00 dB" },
+        { params::level, "-15dB", "-15.00 dB" },
+        { params::level, "+15dB", "+15.00 dB" },
+        { params::mix, "50%", "50 %" },
+        { params::mix, "100%", "wet" },
+        { params::mix, "0%", "dry" },
+        { params::bypass, "on", "ON" },
+        { params::bypass, "off", "OFF" },
         { params::ratio, "0.75", "4.00:1" },
     };
     for (const auto& c : cases)
@@ -174,12 +185,12 @@ TEST (ParameterMapping, UnitTextsInvertTheMappings)
     }
 
     const std::pair<int, const char*> rejected[] = {
-        { params::attack, "101ms" },  { params::attack, "-1ms" },    { params::attack, "10" },
-        { params::release, "6s" },    { params::threshold, "-41dB" }, { params::threshold, "3dB" },
-        { params::ratio, "0.5:1" },   { params::knee, "medium" },    { params::lowCut, "10Hz" },
-        { params::lowCut, "25kHz" },  { params::drive, "101%" },     { params::level, "+16dB" },
-        { params::mix, "-5%" },       { params::bypass, "maybe" },   { params::attack, "fast" },
-        { params::attack, "10 parsecs" }, { params::attack, "" },    { params::mix, "1.5" },
+        { params::attack, "101ms" },      { params::attack, "-1ms" },     { params::attack, "10" },
+        { params::release, "6s" },        { params::threshold, "-41dB" }, { params::threshold, "3dB" },
+        { params::ratio, "0.5:1" },       { params::knee, "medium" },     { params::lowCut, "10Hz" },
+        { params::lowCut, "25kHz" },      { params::drive, "101%" },      { params::level, "+16dB" },
+        { params::mix, "-5%" },           { params::bypass, "maybe" },    { params::attack, "fast" },
+        { params::attack, "10 parsecs" }, { params::attack, "" },         { params::mix, "1.5" },
     };
     for (const auto& [index, text] : rejected)
         EXPECT_FALSE (params::parseValueText (index, text).has_value()) << params::name (index) << " " << text;
@@ -192,8 +203,9 @@ TEST (StateChunk, DefaultChunkBytes)
         values[static_cast<size_t> (i)] = params::toNormalised (i, params::initialStoredValue (i));
 
     const auto xml = state::makeStateXml (values);
-    EXPECT_EQ (xml, "<ZDQXKPASETTINGS Attack=\"0.646330416\" Release=\"0.391486764\" Threshold=\"0.5\" Ratio=\"0.5\""
-                    " Knee=\"1\" LowCut=\"0\" Drive=\"0.25\" Level=\"0.5\" Mix=\"1\" Bypass=\"0\"/>");
+    EXPECT_EQ (xml,
+               "<ZDQXKPASETTINGS Attack=\"0.646330416\" Release=\"0.391486764\" Threshold=\"0.5\" Ratio=\"0.5\""
+               " Knee=\"1\" LowCut=\"0\" Drive=\"0.25\" Level=\"0.5\" Mix=\"1\" Bypass=\"0\"/>");
 
     const auto chunk = state::makeStateChunk (values);
     ASSERT_EQ (chunk.size(), 163u);

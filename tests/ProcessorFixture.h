@@ -22,14 +22,10 @@ struct ProcessorFixture
         processor.prepareToPlay (sampleRate, blockSize);
     }
 
-    void setChannels (int channels)
-    {
-        processor.setPlayConfigDetails (channels, channels, sampleRate, blockSize);
-    }
+    void setChannels (int channels) { processor.setPlayConfigDetails (channels, channels, sampleRate, blockSize); }
 
     // Runs numBlocks blocks of fill(channel, sampleIndex) and returns the last block.
-    template <typename Fill>
-    juce::AudioBuffer<float> run (int numBlocks, Fill fill, int channels = -1)
+    template <typename Fill> juce::AudioBuffer<float> run (int numBlocks, Fill fill, int channels = -1)
     {
         if (channels < 0)
             channels = processor.getTotalNumInputChannels();

@@ -13,7 +13,9 @@ TEST (Processor, NewProcessorValuesAndTexts)
 
     EXPECT_EQ (p.getParameters().size(), 10);
     const float values[] = { 0.646330f, 0.391487f, 0.5f, 0.5f, 1.0f, 0.0f, 0.25f, 0.5f, 1.0f, 0.0f };
-    const char* texts[] = { "27.001 ms", "301 ms", "-20.00 dB", "2.00:1", "SOFT KNEE", "20 Hz", "25 %", "+0.00 dB", "wet", "OFF" };
+    const char* texts[] = {
+        "27.001 ms", "301 ms", "-20.00 dB", "2.00:1", "SOFT KNEE", "20 Hz", "25 %", "+0.00 dB", "wet", "OFF"
+    };
     for (int i = 0; i < 10; ++i)
     {
         EXPECT_NEAR (p.getNormalisedValue (i), values[i], 1e-6f) << i;
@@ -223,7 +225,8 @@ TEST (Processor, ChannelsCompressIndependently)
 
 TEST (Processor, LowCutTakesBassOutOfTheSideChain)
 {
-    auto reductionWith = [] (float lowCut) {
+    auto reductionWith = [] (float lowCut)
+    {
         ProcessorFixture f;
         f.processor.setNormalisedValue (params::threshold, 0.25f);
         f.processor.setNormalisedValue (params::lowCut, lowCut);
@@ -257,7 +260,8 @@ TEST (Processor, BusLayouts)
 {
     ProcessorFixture f;
     using Set = juce::AudioChannelSet;
-    auto layout = [] (Set in, Set out) {
+    auto layout = [] (Set in, Set out)
+    {
         juce::AudioProcessor::BusesLayout l;
         l.inputBuses.add (in);
         l.outputBuses.add (out);

@@ -1,8 +1,8 @@
 // The command-line renderer: its pieces and the program itself.
 #include "AudioFiles.h"
 #include "DemoMaterial.h"
-#include "Render.h"
 #include "ProcessorFixture.h"
+#include "Render.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
@@ -40,7 +40,11 @@ struct TempDir
     ~TempDir() { dir.deleteRecursively(); }
     juce::String path (const char* name) const { return dir.getChildFile (name).getFullPathName(); }
     juce::File file (const char* name) const { return dir.getChildFile (name); }
-    int count() const { return dir.getNumberOfChildFiles (juce::File::findFilesAndDirectories | juce::File::ignoreHiddenFiles, "*") + dir.getNumberOfChildFiles (juce::File::findFiles, ".*"); }
+    int count() const
+    {
+        return dir.getNumberOfChildFiles (juce::File::findFilesAndDirectories | juce::File::ignoreHiddenFiles, "*") +
+            dir.getNumberOfChildFiles (juce::File::findFiles, ".*");
+    }
 };
 
 juce::AudioBuffer<float> testMusic (int channels, int samples, double rate)
@@ -50,7 +54,9 @@ juce::AudioBuffer<float> testMusic (int channels, int samples, double rate)
         for (int k = 0; k < samples; ++k)
         {
             const double t = k / rate;
-            b.setSample (ch, k, (float) ((0.7 + 0.2 * ch) * std::sin (6.283 * 110.0 * t) * (0.3 + 0.7 * std::exp (-std::fmod (t, 0.4) * 9.0))));
+            b.setSample (
+                ch, k,
+                (float) ((0.7 + 0.2 * ch) * std::sin (6.283 * 110.0 * t) * (0.3 + 0.7 * std::exp (-std::fmod (t, 0.4) * 9.0))));
         }
     return b;
 }
@@ -97,8 +103,9 @@ TEST (Render, SampleFormatsRoundTrip)
     TempDir tmp;
     const auto samples = testMusic (2, 1000, 44100.0);
     const SampleFormat formats[] = {
-        { Container::wav, 16, false }, { Container::wav, 24, false }, { Container::wav, 32, false }, { Container::wav, 32, true },
-        { Container::aiff, 16, false }, { Container::aiff, 24, false }, { Container::aiff, 32, false }, { Container::aiff, 32, true },
+        { Container::wav, 16, false },  { Container::wav, 24, false },  { Container::wav, 32, false },
+        { Container::wav, 32, true },   { Container::aiff, 16, false }, { Container::aiff, 24, false },
+        { Container::aiff, 32, false }, { Container::aiff, 32, true },
     };
     for (const auto& format : formats)
     {
@@ -112,7 +119,8 @@ TEST (Render, SampleFormatsRoundTrip)
         EXPECT_EQ (back.format.isFloat, format.isFloat) << format.describe();
         EXPECT_EQ (back.sampleRate, 44100.0);
         ASSERT_EQ (back.samples.getNumSamples(), 1000);
-        const float tolerance = format.isFloat ? 0.0f : 1.5f / (float) (1 << (format.bitsPerSample - 1 > 24 ? 24 : format.bitsPerSample - 1));
+        const float tolerance =
+            format.isFloat ? 0.0f : 1.5f / (float) (1 << (format.bitsPerSample - 1 > 24 ? 24 : format.bitsPerSample - 1));
         for (int k = 0; k < 1000; ++k)
             ASSERT_NEAR (back.samples.getSample (1, k), samples.getSample (1, k), tolerance) << format.describe() << " " << k;
     }
@@ -178,7 +186,8 @@ TEST (Render, OutputIsDeterministicAndKeepsTheInputFormat)
 TEST (Render, StateFilesWorkBothWays)
 {
     TempDir tmp;
-    auto run = runRenderer ({ "--set", "Attack=10ms", "--set", "Bypass=on", "--set", "Mix=50%", "--save-state", tmp.path ("s.state") });
+    auto run =
+        runRenderer ({ "--set", "Attack=10ms", "--set", "Bypass=on", "--set", "Mix=50%", "--save-state", tmp.path ("s.state") });
     ASSERT_EQ (run.exitCode, 0) << run.output;
 
     // The plug-in reads the renderer's state...
@@ -262,7 +271,8 @@ TEST (Render, ReportAndSummary)
 {
     TempDir tmp;
     writeInput (tmp.file ("in.wav"), testMusic (2, 44100, 44100.0), 44100.0, { Container::wav, 16, false });
-    const auto run = runRenderer ({ "--report", tmp.path ("r.png"), "--set", "Threshold=-30dB", tmp.path ("in.wav"), tmp.path ("out.wav") });
+    const auto run =
+        runRenderer ({ "--report", tmp.path ("r.png"), "--set", "Threshold=-30dB", tmp.path ("in.wav"), tmp.path ("out.wav") });
     ASSERT_EQ (run.exitCode, 0) << run.output;
     EXPECT_NE (run.output.find ("gain reduction: max"), std::string::npos);
     EXPECT_NE (run.output.find ("input:  peak"), std::string::npos);
@@ -279,7 +289,8 @@ TEST (Render, SeveralInputsIntoADirectory)
     for (int i = 0; i < 4; ++i)
     {
         const auto name = juce::String ("in") + juce::String (i) + ".wav";
-        writeInput (tmp.dir.getChildFile (name), testMusic (2, 20000 + 1000 * i, 44100.0), 44100.0, { Container::wav, 24, false });
+        writeInput (tmp.dir.getChildFile (name), testMusic (2, 20000 + 1000 * i, 44100.0), 44100.0,
+                    { Container::wav, 24, false });
         arguments.add (tmp.dir.getChildFile (name).getFullPathName());
     }
     const auto run = runRenderer (arguments);
@@ -287,7 +298,9 @@ TEST (Render, SeveralInputsIntoADirectory)
     for (int i = 0; i < 4; ++i)
     {
         const auto name = juce::String ("in") + juce::String (i) + ".wav";
-        ASSERT_EQ (runRenderer ({ "--set", "Ratio=0.9", tmp.dir.getChildFile (name).getFullPathName(), tmp.path ("single.wav") }).exitCode, 0);
+        ASSERT_EQ (runRenderer ({ "--set", "Ratio=0.9", tmp.dir.getChildFile (name).getFullPathName(), tmp.path ("single.wav") })
+                       .exitCode,
+                   0);
         EXPECT_EQ (bytesOf (tmp.file ("out").getChildFile (name)), bytesOf (tmp.file ("single.wav"))) << i;
     }
 }
@@ -344,7 +357,8 @@ TEST (Render, AFullDiskIsReportedAsSuch)
 
     writeInput (tmp.file ("in.wav"), testMusic (2, 44100, 44100.0), 44100.0, { Container::wav, 16, false });
     const auto run = runRenderer ({ tmp.path ("in.wav"), mountPoint.getChildFile ("out.wav").getFullPathName() });
-    const int filesLeft = mountPoint.getNumberOfChildFiles (juce::File::findFiles, "*") + mountPoint.getNumberOfChildFiles (juce::File::findFiles, ".*");
+    const int filesLeft = mountPoint.getNumberOfChildFiles (juce::File::findFiles, "*") +
+        mountPoint.getNumberOfChildFiles (juce::File::findFiles, ".*");
     std::system (("umount '" + mountPoint.getFullPathName().toStdString() + "'").c_str());
     EXPECT_EQ (run.exitCode, 1) << run.output;
     EXPECT_NE (run.output.find ("disk full"), std::string::npos) << run.output;

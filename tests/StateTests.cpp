@@ -20,7 +20,8 @@ juce::MemoryBlock chunkWithText (const std::string& xml, int lengthField = -1, i
 {
     juce::MemoryBlock block;
     const auto n = (juce::uint32) (lengthField < 0 ? (int) xml.size() : lengthField);
-    const juce::uint32 header[2] = { juce::ByteOrder::swapIfBigEndian (state::magicNumber), juce::ByteOrder::swapIfBigEndian (n) };
+    const juce::uint32 header[2] = { juce::ByteOrder::swapIfBigEndian (state::magicNumber),
+                                     juce::ByteOrder::swapIfBigEndian (n) };
     block.append (header, 8);
     block.append (xml.data(), xml.size());
     for (int i = 0; i < extraBytes; ++i)
@@ -90,8 +91,10 @@ TEST (State, RestoreVariants)
         { "our own layout", full, -1, 2, true },
         { "framework layout, n + 9 bytes", full, -1, 1, true },
         { "with an XML declaration", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n\n" + full, -1, 1, true },
-        { "lower-case tag", "<zdqxkpasettings Attack=\"0\" Release=\"1\" Threshold=\"0\" Ratio=\"0.75\" Knee=\"0\""
-                            " LowCut=\"0.5\" Drive=\"0.5\" Level=\"1\" Mix=\"0.5\" Bypass=\"1\"/>", -1, 2, true },
+        { "lower-case tag",
+          "<zdqxkpasettings Attack=\"0\" Release=\"1\" Threshold=\"0\" Ratio=\"0.75\" Knee=\"0\""
+          " LowCut=\"0.5\" Drive=\"0.5\" Level=\"1\" Mix=\"0.5\" Bypass=\"1\"/>",
+          -1, 2, true },
         { "length field beyond the data", full, 100000, 0, true },
         { "other tag", "<OTHER Ratio=\"0.75\"/>", -1, 2, false },
         { "not XML", "Ratio=0.75", -1, 2, false },
@@ -232,8 +235,8 @@ TEST (State, ParametersReadBackWhatWasWritten)
     // A release that shows "41 ms" and whose stored value converts back to a
     // different normalised value (reading back the stored value would drift).
     float release = *params::parseValueText (params::release, "40ms");
-    while (params::displayText (params::release, params::toStored (params::release, release)) != "41 ms"
-           || params::toNormalised (params::release, params::toStored (params::release, release)) == release)
+    while (params::displayText (params::release, params::toStored (params::release, release)) != "41 ms" ||
+           params::toNormalised (params::release, params::toStored (params::release, release)) == release)
         release = std::nextafter (release, 1.0f);
     f.processor.setNormalisedValue (params::release, release);
     for (int i = 0; i < 10; ++i)

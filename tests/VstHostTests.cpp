@@ -40,8 +40,8 @@ TEST_F (VstHostTest, ExportsAndLegacyEntries)
     EXPECT_EQ (library().symbol ("juceVstPluginMain"), nullptr);
 
     using Legacy = void* (*) ();
-    EXPECT_EQ (reinterpret_cast<Legacy> (library().symbol ("NewPlugIn")) (), nullptr);
-    EXPECT_EQ (reinterpret_cast<Legacy> (library().symbol ("_PI_GetRoutineDescriptor")) (), nullptr);
+    EXPECT_EQ (reinterpret_cast<Legacy> (library().symbol ("NewPlugIn"))(), nullptr);
+    EXPECT_EQ (reinterpret_cast<Legacy> (library().symbol ("_PI_GetRoutineDescriptor"))(), nullptr);
 }
 
 TEST_F (VstHostTest, RefusesHostThatAnswersVersionZero)
@@ -96,7 +96,9 @@ TEST_F (VstHostTest, ParametersThroughTheInterface)
 {
     VstInstance plugin (library());
     AEffect* e = plugin.effect;
-    const char* texts[] = { "27.001 ms", "301 ms", "-20.00 dB", "2.00:1", "SOFT KNEE", "20 Hz", "25 %", "+0.00 dB", "wet", "OFF" };
+    const char* texts[] = {
+        "27.001 ms", "301 ms", "-20.00 dB", "2.00:1", "SOFT KNEE", "20 Hz", "25 %", "+0.00 dB", "wet", "OFF"
+    };
     const float values[] = { 0.646330f, 0.391487f, 0.5f, 0.5f, 1.0f, 0.0f, 0.25f, 0.5f, 1.0f, 0.0f };
     for (int i = 0; i < 10; ++i)
     {
@@ -128,7 +130,8 @@ TEST_F (VstHostTest, ChunksThroughTheInterface)
         ASSERT_EQ (size, 163) << isProgram;
         ASSERT_NE (data, nullptr);
         const auto* bytes = static_cast<const unsigned char*> (data);
-        EXPECT_EQ (std::vector<unsigned char> (bytes, bytes + 8), (std::vector<unsigned char> { 0x56, 0x43, 0x32, 0x21, 0x99, 0, 0, 0 }));
+        EXPECT_EQ (std::vector<unsigned char> (bytes, bytes + 8),
+                   (std::vector<unsigned char> { 0x56, 0x43, 0x32, 0x21, 0x99, 0, 0, 0 }));
     }
 
     a.effect->setParameter (a.effect, vantoril::params::threshold, 0.3f);
@@ -203,7 +206,8 @@ std::vector<float> testSignal (int channel, int length)
 {
     std::vector<float> s ((size_t) length);
     for (int k = 0; k < length; ++k)
-        s[(size_t) k] = (float) ((channel == 0 ? 0.8 : 0.3) * std::sin (0.013 * k * (channel + 1)) * std::exp (-0.0004 * (k % 3000)));
+        s[(size_t) k] =
+            (float) ((channel == 0 ? 0.8 : 0.3) * std::sin (0.013 * k * (channel + 1)) * std::exp (-0.0004 * (k % 3000)));
     return s;
 }
 } // namespace
@@ -249,7 +253,8 @@ TEST_F (VstHostTest, ProcessesStereoAndMonoExactly)
         {
             const auto expected = expectedOutput (input[(size_t) ch], 48000.0, 0.35f, 0.6f);
             for (int k = 0; k < length; ++k)
-                ASSERT_EQ (output[(size_t) ch][(size_t) k], expected[(size_t) k]) << "channels " << channels << " ch " << ch << " k " << k;
+                ASSERT_EQ (output[(size_t) ch][(size_t) k], expected[(size_t) k])
+                    << "channels " << channels << " ch " << ch << " k " << k;
         }
         plugin.suspend();
     }
@@ -354,9 +359,9 @@ TEST_F (VstHostTest, NullAndSharedChannelPointersInLongBlocks)
 
     const std::vector<std::pair<std::array<float*, 2>, std::array<float*, 2>>> layouts = {
         { { block.in[0], block.in[1] }, { shared.data(), shared.data() } }, // one buffer for both outputs
-        { { block.in[0], block.in[1] }, { outL.data(), nullptr } },         // a missing output
-        { { nullptr, block.in[1] }, { outL.data(), outR.data() } },         // a missing input
-        { { block.in[0], block.in[0] }, { block.in[0], outR.data() } },     // input shared and in place
+        { { block.in[0], block.in[1] }, { outL.data(), nullptr } }, // a missing output
+        { { nullptr, block.in[1] }, { outL.data(), outR.data() } }, // a missing input
+        { { block.in[0], block.in[0] }, { block.in[0], outR.data() } }, // input shared and in place
     };
     for (auto layout : layouts)
     {

@@ -55,11 +55,21 @@ struct CanDoCase
 };
 
 inline constexpr CanDoCase expectedCanDoReplies[] = {
-    { "receiveVstEvents", -1 },    { "receiveVstMidiEvent", -1 },  { "receiveVstMidiEvents", -1 },
-    { "sendVstEvents", -1 },       { "sendVstMidiEvent", -1 },     { "sendVstMidiEvents", -1 },
-    { "receiveVstTimeInfo", 1 },   { "conformsToWindowRules", 1 }, { "openCloseAnyThread", -1 },
-    { "bypass", 0 },               { "supportsViewDpiScaling", 0 }, { "MPE", 0 },
-    { "receiveVstTimeInfo ", 0 },  { "ReceiveVstTimeInfo", 0 },    { "", 0 },
+    { "receiveVstEvents", -1 },
+    { "receiveVstMidiEvent", -1 },
+    { "receiveVstMidiEvents", -1 },
+    { "sendVstEvents", -1 },
+    { "sendVstMidiEvent", -1 },
+    { "sendVstMidiEvents", -1 },
+    { "receiveVstTimeInfo", 1 },
+    { "conformsToWindowRules", 1 },
+    { "openCloseAnyThread", -1 },
+    { "bypass", 0 },
+    { "supportsViewDpiScaling", 0 },
+    { "MPE", 0 },
+    { "receiveVstTimeInfo ", 0 },
+    { "ReceiveVstTimeInfo", 0 },
+    { "", 0 },
     { "offline", 0 },
 };
 } // namespace vst

@@ -28,10 +28,7 @@ const VstLibrary& library()
 }
 
 // A callback that is safe from any thread and answers only the version query.
-VstIntPtr quietHost (AEffect*, int opcode, int, VstIntPtr, void*, float)
-{
-    return opcode == vst::hostVersion ? 2400 : 0;
-}
+VstIntPtr quietHost (AEffect*, int opcode, int, VstIntPtr, void*, float) { return opcode == vst::hostVersion ? 2400 : 0; }
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 constexpr bool sanitized = true;
@@ -74,9 +71,7 @@ public:
     {
         switch (pick (8))
         {
-            case 0:
-                plugin.effect->setParameter (plugin.effect, index(), value());
-                break;
+            case 0: plugin.effect->setParameter (plugin.effect, index(), value()); break;
             case 1:
             {
                 const float v = plugin.effect->getParameter (plugin.effect, index());
@@ -87,17 +82,15 @@ public:
             case 2:
             {
                 char text[256] = {};
-                const int opcodes[] = { vst::getParamName, vst::getParamDisplay, vst::getParamLabel,
-                                        vst::getEffectName, vst::getVendorString, vst::getProductString,
+                const int opcodes[] = { vst::getParamName,   vst::getParamDisplay,      vst::getParamLabel,
+                                        vst::getEffectName,  vst::getVendorString,      vst::getProductString,
                                         vst::getProgramName, vst::getProgramNameIndexed };
                 plugin.dispatch (opcodes[pick (8)], index(), 0, text);
                 if (std::memchr (text, 0, sizeof (text)) == nullptr)
                     failures.fetch_add (1);
                 break;
             }
-            case 3:
-                setChunk();
-                break;
+            case 3: setChunk(); break;
             case 4:
             {
                 const auto chunk = plugin.chunk (pick (2));
@@ -121,9 +114,9 @@ public:
             default:
             {
                 // Harmless opcodes with odd arguments.
-                const int opcodes[] = { effGetProgram, effSetProgram, effGetVstVersion, effGetPlugCategory,
-                                        effGetTailSize, effGetVendorVersion, effStartProcess, effStopProcess,
-                                        effSetBypass, effCanBeAutomated, effBeginSetProgram, effEndSetProgram };
+                const int opcodes[] = { effGetProgram,  effSetProgram,       effGetVstVersion,   effGetPlugCategory,
+                                        effGetTailSize, effGetVendorVersion, effStartProcess,    effStopProcess,
+                                        effSetBypass,   effCanBeAutomated,   effBeginSetProgram, effEndSetProgram };
                 plugin.dispatch (opcodes[pick (12)], index(), (VstIntPtr) pick (3) - 1, nullptr, value());
                 break;
             }
@@ -148,9 +141,7 @@ public:
                 plugin.dispatch (vst::setBlockSize, 0, sizes[pick (9)]);
                 break;
             }
-            case 2:
-                plugin.dispatch (vst::mainsChanged, 0, pick (2));
-                break;
+            case 2: plugin.dispatch (vst::mainsChanged, 0, pick (2)); break;
             case 3:
             {
                 const int channels[][2] = { { 1, 1 }, { 2, 2 }, { 2, 1 }, { 0, 0 }, { 6, 6 } };
@@ -159,9 +150,7 @@ public:
                 plugin.dispatch (vst::setSpeakerArrangement, 0, (VstIntPtr) in.get(), out.get());
                 break;
             }
-            default:
-                process();
-                break;
+            default: process(); break;
         }
         ++steps;
     }
@@ -209,9 +198,7 @@ private:
                 for (int k = 4; k < 8; ++k)
                     chunk[(size_t) k] = (char) random();
                 break;
-            default:
-                chunk = validChunk;
-                break;
+            default: chunk = validChunk; break;
         }
         // An exact-size heap block, so that reading past it is caught.
         auto exact = std::make_unique<char[]> (chunk.size() + 1);
@@ -232,11 +219,17 @@ private:
         float* out[2] = { buffers[2].data(), buffers[3].data() };
         switch (pick (6))
         {
-            case 0: out[0] = in[0]; out[1] = in[1]; break;     // in place
-            case 1: out[1] = out[0]; break;                     // one output buffer for both
-            case 2: out[pick (2)] = nullptr; break;             // a missing output
-            case 3: in[pick (2)] = nullptr; break;              // a missing input
-            case 4: in[1] = in[0]; out[0] = in[0]; break;       // shared input, in place
+            case 0:
+                out[0] = in[0];
+                out[1] = in[1];
+                break; // in place
+            case 1: out[1] = out[0]; break; // one output buffer for both
+            case 2: out[pick (2)] = nullptr; break; // a missing output
+            case 3: in[pick (2)] = nullptr; break; // a missing input
+            case 4:
+                in[1] = in[0];
+                out[0] = in[0];
+                break; // shared input, in place
             default: break;
         }
         plugin.process (pick (50) == 0 ? nullptr : in, out, frames);
@@ -291,14 +284,18 @@ TEST_F (VstStressTest, AutomationAndStateRequestsWhileAnotherThreadProcesses)
     HostileHost audio (plugin, 1), control (plugin, 2), state (plugin, 3);
     std::atomic<bool> running { true };
 
-    std::thread audioThread ([&] {
-        while (running.load())
-            audio.audioStep();
-    });
-    std::thread stateThread ([&] {
-        while (running.load())
-            state.controlStep();
-    });
+    std::thread audioThread (
+        [&]
+        {
+            while (running.load())
+                audio.audioStep();
+        });
+    std::thread stateThread (
+        [&]
+        {
+            while (running.load())
+                state.controlStep();
+        });
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds (sanitized ? 15 : 5);
     while (std::chrono::steady_clock::now() < deadline)
@@ -333,7 +330,8 @@ TEST_F (VstStressTest, HundredsOfInstances)
 
 TEST_F (VstStressTest, CreateAndDestroyKeepsMemoryFlat)
 {
-    auto cycle = [] {
+    auto cycle = []
+    {
         VstInstance plugin (library(), quietHost);
         plugin.resume (44100.0f, 512);
         std::vector<float> left (512, 0.25f), right (512, 0.25f);

@@ -1,11 +1,11 @@
 // Widgets and pictures, rendered into images without a window.
+#include "VantorilArtwork.h"
 #include "controls/WidgetGeometry.h"
 #include "controls/ZDQMicroSwitch.h"
 #include "controls/ZDQSlider3D.h"
 #include "controls/ZDQVuMeter.h"
 #include "editor/PanelLayout.h"
 #include "resources/Artwork.h"
-#include "VantorilArtwork.h"
 
 #include <gtest/gtest.h>
 
@@ -45,8 +45,16 @@ struct RepaintCounter : juce::CachedComponentImage
     int* count;
     explicit RepaintCounter (int* c) : count (c) {}
     void paint (juce::Graphics&) override {}
-    bool invalidateAll() override { ++*count; return true; }
-    bool invalidate (const juce::Rectangle<int>&) override { ++*count; return true; }
+    bool invalidateAll() override
+    {
+        ++*count;
+        return true;
+    }
+    bool invalidate (const juce::Rectangle<int>&) override
+    {
+        ++*count;
+        return true;
+    }
     void releaseResources() override {}
 };
 } // namespace
@@ -68,7 +76,8 @@ TEST_F (Gui, KnobPointerFollowsTheValue)
         const float angle = geo::knobAngle (value);
         // Inside the bar (30..67 px from the centre) along the pointer, and beside it.
         for (float r : { 35.0f, 50.0f, 64.0f })
-            EXPECT_TRUE (isWhite (image.getPixelAt (polarPoint (100.0f, 100.0f, r, angle).x, polarPoint (100.0f, 100.0f, r, angle).y)))
+            EXPECT_TRUE (
+                isWhite (image.getPixelAt (polarPoint (100.0f, 100.0f, r, angle).x, polarPoint (100.0f, 100.0f, r, angle).y)))
                 << "value " << value << " r " << r;
         const auto beside = polarPoint (100.0f, 100.0f, 50.0f, angle + 0.25f);
         EXPECT_FALSE (isWhite (image.getPixelAt (beside.x, beside.y))) << value;
@@ -116,7 +125,8 @@ TEST_F (Gui, KnobEdgeLineJoinsBodyAndCap)
     // On the line the dark body shows the white line at half opacity; just beside it, not.
     EXPECT_GT (brightness (shifted.getPixelAt (x, y)), brightness (shifted.getPixelAt (x, y + 5)) + 40.0f);
     // Without an offset the line has no length: the body there is the same as beside it.
-    EXPECT_LT (std::abs (brightness (plain.getPixelAt (x - 30, y + 60)) - brightness (shifted.getPixelAt (x - 30, y + 60))), 1.0f);
+    EXPECT_LT (std::abs (brightness (plain.getPixelAt (x - 30, y + 60)) - brightness (shifted.getPixelAt (x - 30, y + 60))),
+               1.0f);
 }
 
 //==============================================================================
@@ -129,7 +139,8 @@ TEST_F (Gui, SwitchShowsItsState)
     EXPECT_FALSE (sw.getToggleState());
     EXPECT_TRUE (sw.getClickingTogglesState());
 
-    auto matches = [] (const juce::Image& rendered, const juce::Image& picture) {
+    auto matches = [] (const juce::Image& rendered, const juce::Image& picture)
+    {
         for (int y = 0; y < 32; ++y)
             for (int x = 0; x < 32; ++x)
                 if (rendered.getPixelAt (x, y) != picture.getPixelAt (x, y))
@@ -173,8 +184,8 @@ TEST_F (Gui, MeterNeedleAngle)
         float level, degrees;
     };
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const Case cases[] = { { 0.0f, -40.0f }, { 1.0f, 16.738f }, { 1.41f, 40.0f }, { 0.5f, -11.63f },
-                           { -0.3f, -40.0f }, { nan, -40.0f },  { 2.0f, 40.0f } };
+    const Case cases[] = { { 0.0f, -40.0f },  { 1.0f, 16.738f }, { 1.41f, 40.0f }, { 0.5f, -11.63f },
+                           { -0.3f, -40.0f }, { nan, -40.0f },   { 2.0f, 40.0f } };
 
     for (const auto& c : cases)
     {
@@ -193,7 +204,8 @@ TEST_F (Gui, MeterNeedleAngle)
 TEST_F (Gui, MeterPeakNeedleColourAndThickness)
 {
     // The peak is held at the value while the level moves away with peak hold off.
-    auto renderPeak = [] (float peak) {
+    auto renderPeak = [] (float peak)
+    {
         ZDQVuMeter meter;
         meter.setLevel (peak);
         meter.peakHoldEnabled = false;
@@ -203,7 +215,8 @@ TEST_F (Gui, MeterPeakNeedleColourAndThickness)
         return render (meter);
     };
 
-    auto redWidth = [] (const juce::Image& image, float angle, int& strongest) {
+    auto redWidth = [] (const juce::Image& image, float angle, int& strongest)
+    {
         // Walk across the needle direction at 110 px from the pivot.
         const float nx = std::cos (angle), ny = std::sin (angle);
         const auto centre = juce::Point<float> (150.0f + 110.0f * std::sin (angle), 240.0f - 110.0f * std::cos (angle));
@@ -379,9 +392,9 @@ TEST_F (Gui, PicturesAlphaWhereTheGeometryNeedsIt)
     const auto glass = art::meterGlass();
     EXPECT_EQ (alpha (glass, 5, 5), 0);
     EXPECT_EQ (alpha (glass, 290, 150), 0);
-    EXPECT_EQ (alpha (glass, 20, 150), 255);  // bezel
+    EXPECT_EQ (alpha (glass, 20, 150), 255); // bezel
     EXPECT_EQ (alpha (glass, 150, 280), 255);
-    for (int y = 172; y < 284; y += 4)         // opaque below the window on the centre line
+    for (int y = 172; y < 284; y += 4) // opaque below the window on the centre line
         EXPECT_EQ (alpha (glass, 150, y), 255) << y;
     for (float degrees = -40.0f; degrees <= 40.0f; degrees += 5.0f)
     {

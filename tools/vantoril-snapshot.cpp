@@ -9,8 +9,8 @@
 #include "editor/VantorilAudioProcessorEditor.h"
 #include "processor/VantorilAudioProcessor.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace
@@ -130,7 +130,8 @@ int main (int argc, char** argv)
         {
             for (int k = 0; k < 512; ++k)
             {
-                const float s = (float) (0.9 * std::sin (2.0 * juce::MathConstants<double>::pi * 220.0 * (b * 512 + k) / 44100.0));
+                const float s =
+                    (float) (0.9 * std::sin (2.0 * juce::MathConstants<double>::pi * 220.0 * (b * 512 + k) / 44100.0));
                 buffer.setSample (0, k, s);
                 buffer.setSample (1, k, s);
             }

@@ -75,31 +75,61 @@ std::vector<Peer> peers()
 {
     const std::string our = VANTORIL_LV2_URI;
     return {
-        { "Vantoril", our, { { "enabled", 1.0f }, { "freeWheeling", 0.0f } },
+        { "Vantoril",
+          our,
+          { { "enabled", 1.0f }, { "freeWheeling", 0.0f } },
           // Normalised values: -24 dB, 4:1, 10 ms, 100 ms, low cut on (about 160 Hz).
-          { { our + ":Threshold", 0.4f }, { our + ":Ratio", 0.75f }, { our + ":Attack", 0.464f },
-            { our + ":Release", 0.271f }, { our + ":LowCut", 0.3f } },
+          { { our + ":Threshold", 0.4f },
+            { our + ":Ratio", 0.75f },
+            { our + ":Attack", 0.464f },
+            { our + ":Release", 0.271f },
+            { our + ":LowCut", 0.3f } },
           true },
-        { "swh SC4", "http://plugin.org.uk/swh-plugins/sc4",
-          { { "rms_peak", 0.0f }, { "attack", 10.0f }, { "release", 100.0f }, { "threshold", -24.0f }, { "ratio", 4.0f },
+        { "swh SC4",
+          "http://plugin.org.uk/swh-plugins/sc4",
+          { { "rms_peak", 0.0f },
+            { "attack", 10.0f },
+            { "release", 100.0f },
+            { "threshold", -24.0f },
+            { "ratio", 4.0f },
             { "makeup_gain", 0.0f } },
           {} },
-        { "x42 dynamic compressor (darc)", "http://gareus.org/oss/lv2/darc#stereo",
-          { { "enable", 1.0f }, { "inputgain", 0.0f }, { "threshold", -24.0f }, { "Ratio", 0.75f }, { "attack", 0.01f },
+        { "x42 dynamic compressor (darc)",
+          "http://gareus.org/oss/lv2/darc#stereo",
+          { { "enable", 1.0f },
+            { "inputgain", 0.0f },
+            { "threshold", -24.0f },
+            { "Ratio", 0.75f },
+            { "attack", 0.01f },
             { "release", 0.1f } },
           {} },
-        { "Ardour a-comp (stereo)", "urn:ardour:a-comp#stereo",
+        { "Ardour a-comp (stereo)",
+          "urn:ardour:a-comp#stereo",
           { { "att", 10.0f }, { "rel", 100.0f }, { "rat", 4.0f }, { "thr", -24.0f }, { "mak", 0.0f }, { "enable", 1.0f } },
           {} },
-        { "Calf Compressor", "http://calf.sourceforge.net/plugins/Compressor",
-          { { "bypass", 0.0f }, { "threshold", 0.0631f }, { "ratio", 4.0f }, { "attack", 10.0f }, { "release", 100.0f },
-            { "makeup", 1.0f }, { "detection", 0.0f }, { "mix", 1.0f } },
+        { "Calf Compressor",
+          "http://calf.sourceforge.net/plugins/Compressor",
+          { { "bypass", 0.0f },
+            { "threshold", 0.0631f },
+            { "ratio", 4.0f },
+            { "attack", 10.0f },
+            { "release", 100.0f },
+            { "makeup", 1.0f },
+            { "detection", 0.0f },
+            { "mix", 1.0f } },
           {} },
-        { "LSP Compressor Stereo", "http://lsp-plug.in/plugins/lv2/compressor_stereo",
-          { { "enabled", 1.0f }, { "scm", 1.0f }, { "al", 0.0631f }, { "at", 10.0f }, { "rt", 100.0f }, { "cr", 4.0f },
+        { "LSP Compressor Stereo",
+          "http://lsp-plug.in/plugins/lv2/compressor_stereo",
+          { { "enabled", 1.0f },
+            { "scm", 1.0f },
+            { "al", 0.0631f },
+            { "at", 10.0f },
+            { "rt", 100.0f },
+            { "cr", 4.0f },
             { "mk", 1.0f } },
           {} },
-        { "ZamCompX2", "urn:zamaudio:ZamCompX2",
+        { "ZamCompX2",
+          "urn:zamaudio:ZamCompX2",
           { { "att", 10.0f }, { "rel", 100.0f }, { "rat", 4.0f }, { "thr", -24.0f }, { "mak", 0.0f } },
           {} },
     };
@@ -143,8 +173,8 @@ struct Instance
     LilvInstance* instance = nullptr;
     std::vector<float> controlValues;
     std::vector<std::vector<float>> audioIn, audioOut; // main inputs/outputs, first two of each
-    std::vector<float> silence;                        // further audio inputs (side chains)
-    std::vector<std::vector<float>> spareOutputs;       // further audio/CV outputs
+    std::vector<float> silence; // further audio inputs (side chains)
+    std::vector<std::vector<float>> spareOutputs; // further audio/CV outputs
     std::vector<std::vector<uint8_t>> atomIn, atomOut;
     bool pendingProperties = false;
     double reductionDb = 0.0;
@@ -286,7 +316,8 @@ std::vector<std::vector<float>> material (double seconds)
         const double t = static_cast<double> (k) / sampleRate;
         const auto beat = static_cast<float> (std::exp (-std::fmod (t, 0.25) * 12.0));
         for (int ch = 0; ch < 2; ++ch)
-            m[static_cast<size_t> (ch)][k] = beat * (0.6f * static_cast<float> (std::sin (6.2831853 * 80.0 * t)) + noise (random));
+            m[static_cast<size_t> (ch)][k] =
+                beat * (0.6f * static_cast<float> (std::sin (6.2831853 * 80.0 * t)) + noise (random));
     }
     return m;
 }
@@ -294,7 +325,7 @@ std::vector<std::vector<float>> material (double seconds)
 using Clock = std::chrono::steady_clock;
 
 // An empty call timed like a plug-in's run(): the host's own share of each block.
-__attribute__ ((noinline)) void emptyRun (void* p) { asm volatile ("" : : "r"(p) : "memory"); }
+__attribute__ ((noinline)) void emptyRun (void* p) { asm volatile("" : : "r"(p) : "memory"); }
 
 double timingOverheadNs (int blocks)
 {
@@ -442,14 +473,16 @@ int main (int argc, char** argv)
     for (auto& in : instances)
         if (in->peer.ours)
             ours = in.get();
-    auto ratioToOurs = [&] (const Instance& in) {
+    auto ratioToOurs = [&] (const Instance& in)
+    {
         std::vector<double> ratios;
         for (size_t r = 0; r < in.nsPerFrame.size(); ++r)
             ratios.push_back (in.nsPerFrame[r] / ours->nsPerFrame[r]);
         return median (ratios);
     };
 
-    std::printf (markdown ? "| Plug-in | ns per stereo frame (median) | spread (min to max) | time relative to Vantoril (median per round) | level change |\n|---|---|---|---|---|\n"
+    std::printf (markdown ? "| Plug-in | ns per stereo frame (median) | spread (min to max) | time relative to Vantoril (median "
+                            "per round) | level change |\n|---|---|---|---|---|\n"
                           : "%-32s %12s %22s %10s %12s\n",
                  "plug-in", "ns/frame", "spread", "x ours", "level");
     for (auto& in : instances)

@@ -78,7 +78,8 @@ Image brushedMetal (int width, int height, Colour base, float grain, float sheen
     for (int y = 0; y < height; ++y)
     {
         const float fy = (float) y / (float) height;
-        const float band = std::exp (-std::pow ((fy - 0.28f) / 0.22f, 2.0f)) - 0.35f * std::exp (-std::pow ((fy - 0.8f) / 0.25f, 2.0f));
+        const float band =
+            std::exp (-std::pow ((fy - 0.28f) / 0.22f, 2.0f)) - 0.35f * std::exp (-std::pow ((fy - 0.8f) / 0.25f, 2.0f));
         for (int x = 0; x < width; ++x)
         {
             const float fx = (float) x / (float) width;
@@ -102,7 +103,8 @@ Image turnedMetal (int size, Colour base, float grain, float sheen, uint32 seed)
     // Smooth the grooves a little so they read as fine rings, not noise.
     std::vector<float> rings (grooves.size());
     for (size_t i = 0; i < grooves.size(); ++i)
-        rings[i] = 0.5f * grooves[i] + 0.25f * grooves[(i + 1) % grooves.size()] + 0.25f * grooves[(i + grooves.size() - 1) % grooves.size()];
+        rings[i] = 0.5f * grooves[i] + 0.25f * grooves[(i + 1) % grooves.size()] +
+            0.25f * grooves[(i + grooves.size() - 1) % grooves.size()];
 
     const float centre = (float) size * 0.5f;
     Image::BitmapData data (image, Image::BitmapData::writeOnly);
@@ -113,7 +115,8 @@ Image turnedMetal (int size, Colour base, float grain, float sheen, uint32 seed)
             const float r = std::sqrt (dx * dx + dy * dy);
             const float theta = std::atan2 (dy, dx);
             const float ring = rings[(size_t) jmin ((int) (r * 2.0f), (int) rings.size() - 1)];
-            const float cone = 0.55f * std::pow (std::abs (std::cos (theta + 0.6f)), 6.0f) - 0.25f * std::pow (std::abs (std::sin (theta + 0.6f)), 3.0f);
+            const float cone = 0.55f * std::pow (std::abs (std::cos (theta + 0.6f)), 6.0f) -
+                0.25f * std::pow (std::abs (std::sin (theta + 0.6f)), 3.0f);
             const float dome = -0.18f * (dx + dy) / (float) size;
             data.setPixelColour (x, y, shade (base, ring * grain + cone * sheen + dome));
         }
@@ -170,7 +173,8 @@ void drawEngraved (Graphics& g, const String& text, Font f, float spacing, Recta
 void drawScrew (Graphics& g, float cx, float cy, float r, float angle)
 {
     softShadow (g, cx + 0.6f, cy + 1.2f, r * 0.9f, r * 1.55f, 0.6f);
-    ColourGradient body (Colour (0xffd9dbdf), cx - r * 0.5f, cy - r * 0.6f, Colour (0xff55585e), cx + r * 0.7f, cy + r * 0.8f, false);
+    ColourGradient body (Colour (0xffd9dbdf), cx - r * 0.5f, cy - r * 0.6f, Colour (0xff55585e), cx + r * 0.7f, cy + r * 0.8f,
+                         false);
     g.setGradientFill (body);
     g.fillEllipse (cx - r, cy - r, 2 * r, 2 * r);
     g.setColour (Colour (0xff26282c));
@@ -213,7 +217,8 @@ void drawRecess (Graphics& g, float cx, float cy, float radius)
     ColourGradient well (Colour (0xff131417), cx, cy - radius, Colour (0xff2c2e33), cx, cy + radius, false);
     g.setGradientFill (well);
     g.fillEllipse (cx - radius, cy - radius, 2 * radius, 2 * radius);
-    ColourGradient lip (Colours::black.withAlpha (0.8f), cx, cy - radius, Colours::white.withAlpha (0.22f), cx, cy + radius, false);
+    ColourGradient lip (Colours::black.withAlpha (0.8f), cx, cy - radius, Colours::white.withAlpha (0.22f), cx, cy + radius,
+                        false);
     g.setGradientFill (lip);
     g.drawEllipse (cx - radius, cy - radius, 2 * radius, 2 * radius, 1.3f);
 }
@@ -271,7 +276,8 @@ void drawLamp (Graphics& g, bool lit)
 {
     if (lit)
     {
-        ColourGradient glow (Colour (0xffff3020).withAlpha (0.55f), lampX, lampY, Colours::transparentBlack, lampX + 17.0f, lampY, true);
+        ColourGradient glow (Colour (0xffff3020).withAlpha (0.55f), lampX, lampY, Colours::transparentBlack, lampX + 17.0f, lampY,
+                             true);
         g.setGradientFill (glow);
         g.fillEllipse (lampX - 17.0f, lampY - 17.0f, 34.0f, 34.0f);
     }
@@ -298,7 +304,8 @@ void drawLogo (Graphics& g, Rectangle<float> area)
     // A "V" badge whose right stroke bends like a compressor's knee, above the wordmark.
     const float cx = area.getCentreX();
     const auto badge = Rectangle<float> (cx - 16.0f, area.getY() + 1.0f, 32.0f, 32.0f);
-    ColourGradient disc (Colour (0xff2b2d32), badge.getX(), badge.getY(), Colour (0xff0e0f11), badge.getRight(), badge.getBottom(), false);
+    ColourGradient disc (Colour (0xff2b2d32), badge.getX(), badge.getY(), Colour (0xff0e0f11), badge.getRight(),
+                         badge.getBottom(), false);
     g.setGradientFill (disc);
     g.fillEllipse (badge);
     g.setColour (Colours::white.withAlpha (0.35f));
@@ -309,12 +316,15 @@ void drawLogo (Graphics& g, Rectangle<float> area)
     mark.lineTo (cx, badge.getY() + 24.0f);
     mark.lineTo (cx + 4.5f, badge.getY() + 14.0f);
     mark.quadraticTo (cx + 6.5f, badge.getY() + 9.5f, cx + 10.5f, badge.getY() + 8.5f);
-    ColourGradient accent (Colour (0xffffb25a), cx - 10.0f, badge.getY(), Colour (0xffe3462d), cx + 10.0f, badge.getBottom(), false);
+    ColourGradient accent (Colour (0xffffb25a), cx - 10.0f, badge.getY(), Colour (0xffe3462d), cx + 10.0f, badge.getBottom(),
+                           false);
     g.setGradientFill (accent);
     g.strokePath (mark, PathStrokeType (3.0f, PathStrokeType::curved, PathStrokeType::rounded));
 
-    drawEngraved (g, "VANTORIL", font (11.0f, true), 0.16f, { area.getX(), badge.getBottom() + 3.0f, area.getWidth(), 13.0f }, Colour (0xff1e2024));
-    drawEngraved (g, "ZAZUZIZA", font (7.0f, true), 0.25f, { area.getX(), badge.getBottom() + 15.0f, area.getWidth(), 8.0f }, Colour (0xff3a3d42));
+    drawEngraved (g, "VANTORIL", font (11.0f, true), 0.16f, { area.getX(), badge.getBottom() + 3.0f, area.getWidth(), 13.0f },
+                  Colour (0xff1e2024));
+    drawEngraved (g, "ZAZUZIZA", font (7.0f, true), 0.25f, { area.getX(), badge.getBottom() + 15.0f, area.getWidth(), 8.0f },
+                  Colour (0xff3a3d42));
 }
 
 Image drawPanel (bool bypassLit)
@@ -359,12 +369,14 @@ Image drawPanel (bool bypassLit)
         drawBlueCross (g, knob.centreX(), knob.centreY());
     }
     for (const auto& knob : lay::smallKnobs)
-        drawRecess (g, (float) knob.x + (float) knob.width * 0.5f, (float) knob.y + (float) knob.height * 0.5f, (float) knob.width * 0.5f);
+        drawRecess (g, (float) knob.x + (float) knob.width * 0.5f, (float) knob.y + (float) knob.height * 0.5f,
+                    (float) knob.width * 0.5f);
 
     const Colour captionColour (0xffcfd1d5);
     const Font captionFont = font (11.0f, true);
     auto caption = [&] (const String& text, const lay::Bounds& knob, float y) {
-        drawEngraved (g, text, captionFont, 0.18f, { (float) knob.x - 20.0f, y, (float) knob.width + 40.0f, 14.0f }, captionColour);
+        drawEngraved (g, text, captionFont, 0.18f, { (float) knob.x - 20.0f, y, (float) knob.width + 40.0f, 14.0f },
+                      captionColour);
     };
     caption ("ATTACK", lay::attackKnob, 11.0f);
     caption ("RELEASE", lay::releaseKnob, 11.0f);
@@ -404,8 +416,10 @@ Path meterArch (Rectangle<float> box)
     Path p;
     p.startNewSubPath (box.getX(), box.getBottom() - 8.0f);
     p.lineTo (box.getX(), box.getY() + radius * 0.62f);
-    p.cubicTo (box.getX(), box.getY() + radius * 0.12f, box.getCentreX() - radius * 0.55f, box.getY(), box.getCentreX(), box.getY());
-    p.cubicTo (box.getCentreX() + radius * 0.55f, box.getY(), box.getRight(), box.getY() + radius * 0.12f, box.getRight(), box.getY() + radius * 0.62f);
+    p.cubicTo (box.getX(), box.getY() + radius * 0.12f, box.getCentreX() - radius * 0.55f, box.getY(), box.getCentreX(),
+               box.getY());
+    p.cubicTo (box.getCentreX() + radius * 0.55f, box.getY(), box.getRight(), box.getY() + radius * 0.12f, box.getRight(),
+               box.getY() + radius * 0.62f);
     p.lineTo (box.getRight(), box.getBottom() - 8.0f);
     p.quadraticTo (box.getRight(), box.getBottom(), box.getRight() - 8.0f, box.getBottom());
     p.lineTo (box.getX() + 8.0f, box.getBottom());
@@ -444,7 +458,8 @@ Image drawMeterFace()
             g.setColour ((random.next() > 0.5f ? Colours::white : Colour (0xff8a6a30)).withAlpha (0.05f));
             g.fillRect (x, y, 1.0f, 1.0f);
         }
-        ColourGradient vignette (Colours::transparentBlack, 150.0f, 150.0f, Colour (0xff6a4a10).withAlpha (0.28f), 20.0f, 20.0f, true);
+        ColourGradient vignette (Colours::transparentBlack, 150.0f, 150.0f, Colour (0xff6a4a10).withAlpha (0.28f), 20.0f, 20.0f,
+                                 true);
         g.setGradientFill (vignette);
         g.fillPath (dial);
     }
@@ -469,7 +484,7 @@ Image drawMeterFace()
         const char* label;
     };
     const Mark marks[] = { { -50, "-50" }, { -20, "-20" }, { -10, "-10" }, { -7, "-7" }, { -5, "-5" }, { -3, "-3" },
-                           { -2, "-2" },   { -1, "-1" },   { 0, "0" },     { 1, "+1" }, { 2, "+2" }, { 3, "+3" } };
+                           { -2, "-2" },   { -1, "-1" },   { 0, "0" },     { 1, "+1" },  { 2, "+2" },  { 3, "+3" } };
     const float minorMarks[] = { -40, -30, -15, -12, -8.5f, -6, -4, -2.5f, -1.5f, -0.5f, 0.5f, 1.5f, 2.5f };
 
     for (float db : minorMarks)
@@ -493,7 +508,8 @@ Image drawMeterFace()
         g.addTransform (AffineTransform::rotation (a, centre.x, centre.y));
         g.setColour (mark.db >= 0.0f ? red : ink);
         g.setFont (font (mark.db == 0.0f ? 12.0f : 10.5f, true, "DejaVu Sans Condensed"));
-        g.drawText (mark.label, Rectangle<float> (centre.x - 14.0f, centre.y - 7.0f, 28.0f, 14.0f), Justification::centred, false);
+        g.drawText (mark.label, Rectangle<float> (centre.x - 14.0f, centre.y - 7.0f, 28.0f, 14.0f), Justification::centred,
+                    false);
     }
 
     g.setColour (ink);
@@ -545,7 +561,8 @@ Image drawMeterGlass()
             b.setGradientFill (black);
             b.fillPath (bezel);
             // Hood over the pivot, a touch lighter, with a fine edge highlight.
-            ColourGradient hoodFill (Colour (0xff222327), pivotX, pivotY - 76.0f, Colour (0xff09090a), pivotX, pivotY + 40.0f, false);
+            ColourGradient hoodFill (Colour (0xff222327), pivotX, pivotY - 76.0f, Colour (0xff09090a), pivotX, pivotY + 40.0f,
+                                     false);
             b.setGradientFill (hoodFill);
             b.fillPath (hood);
             b.setColour (Colours::white.withAlpha (0.22f));
@@ -602,10 +619,12 @@ Image drawMeterGlass()
         glare.lineTo (200.0f, 29.0f);
         glare.quadraticTo (120.0f, 70.0f, 29.0f, 150.0f);
         glare.closeSubPath();
-        ColourGradient shine (Colours::white.withAlpha (0.31f), 40.0f, 35.0f, Colours::white.withAlpha (0.0f), 120.0f, 110.0f, false);
+        ColourGradient shine (Colours::white.withAlpha (0.31f), 40.0f, 35.0f, Colours::white.withAlpha (0.0f), 120.0f, 110.0f,
+                              false);
         g.setGradientFill (shine);
         g.fillPath (glare);
-        ColourGradient streak (Colours::white.withAlpha (0.0f), 180.0f, 29.0f, Colours::white.withAlpha (0.0f), 271.0f, 120.0f, false);
+        ColourGradient streak (Colours::white.withAlpha (0.0f), 180.0f, 29.0f, Colours::white.withAlpha (0.0f), 271.0f, 120.0f,
+                               false);
         streak.addColour (0.5, Colours::white.withAlpha (0.12f));
         g.setGradientFill (streak);
         Path diagonal;
@@ -686,7 +705,9 @@ Image drawKnobBody()
         {
             const float a = (float) i * 6.2831853f / 120.0f;
             g.setColour ((i % 2 == 0 ? Colours::black : Colours::white).withAlpha (i % 2 == 0 ? 0.35f : 0.07f));
-            g.drawLine (Line<float> ({ c + (r - 7.0f) * std::sin (a), c - (r - 7.0f) * std::cos (a) }, { c + r * std::sin (a), c - r * std::cos (a) }), 1.2f);
+            g.drawLine (Line<float> ({ c + (r - 7.0f) * std::sin (a), c - (r - 7.0f) * std::cos (a) },
+                                     { c + r * std::sin (a), c - r * std::cos (a) }),
+                        1.2f);
         }
     }
     ColourGradient rim (Colours::white.withAlpha (0.28f), c, c - r, Colours::black.withAlpha (0.85f), c, c + r, false);
@@ -719,7 +740,8 @@ Image drawKnobCap()
     fillWithImage (g, disc, turnedMetal (size, Colour (0xff9ea2a8), 0.16f, 0.5f, 71));
 
     // Chamfered edge: bright towards the light, dark away from it.
-    ColourGradient chamfer (Colours::white.withAlpha (0.75f), c - r * 0.6f, c - r * 0.8f, Colours::black.withAlpha (0.75f), c + r * 0.6f, c + r * 0.8f, false);
+    ColourGradient chamfer (Colours::white.withAlpha (0.75f), c - r * 0.6f, c - r * 0.8f, Colours::black.withAlpha (0.75f),
+                            c + r * 0.6f, c + r * 0.8f, false);
     chamfer.addColour (0.5, Colours::black.withAlpha (0.15f));
     g.setGradientFill (chamfer);
     g.drawEllipse (c - r + 6.0f, c - r + 6.0f, 2.0f * r - 12.0f, 2.0f * r - 12.0f, 12.0f);

@@ -51,7 +51,10 @@ bool readFloatWav (const char* path, Wav& wav)
     for (size_t n; (n = std::fread (buffer, 1, sizeof (buffer), f)) > 0;)
         data.insert (data.end(), buffer, buffer + n);
     std::fclose (f);
-    auto u32 = [&] (size_t i) { return (unsigned) data[i] | ((unsigned) data[i + 1] << 8) | ((unsigned) data[i + 2] << 16) | ((unsigned) data[i + 3] << 24); };
+    auto u32 = [&] (size_t i) {
+        return (unsigned) data[i] | ((unsigned) data[i + 1] << 8) | ((unsigned) data[i + 2] << 16) |
+            ((unsigned) data[i + 3] << 24);
+    };
     auto u16 = [&] (size_t i) { return (unsigned) data[i] | ((unsigned) data[i + 1] << 8); };
     if (data.size() < 12 || std::memcmp (data.data(), "RIFF", 4) != 0)
         return false;
@@ -110,8 +113,9 @@ int screenshot (AEffect* e, const char* path)
     RegisterClassA (&windowClass);
     RECT frame { 0, 0, 900, 300 };
     AdjustWindowRect (&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND window = CreateWindowA ("VantorilHostWindow", "Vantoril", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, frame.right - frame.left,
-                                 frame.bottom - frame.top, nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND window =
+        CreateWindowA ("VantorilHostWindow", "Vantoril", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, frame.right - frame.left,
+                       frame.bottom - frame.top, nullptr, nullptr, windowClass.hInstance, nullptr);
     e->dispatcher (e, vst::mainsChanged, 0, 1, nullptr, 0.0f);
     e->dispatcher (e, 14 /* effEditOpen */, 0, 0, window, 0.0f);
     const auto until = GetTickCount() + 4000;
@@ -154,8 +158,8 @@ int screenshot (AEffect* e, const char* path)
     header.bfOffBits = sizeof (header) + sizeof (info);
     header.bfSize = header.bfOffBits + (DWORD) pixels.size();
     FILE* f = std::fopen (path, "wb");
-    const bool written = f != nullptr && std::fwrite (&header, sizeof (header), 1, f) == 1 && std::fwrite (&info, sizeof (info), 1, f) == 1
-                         && std::fwrite (pixels.data(), 1, pixels.size(), f) == pixels.size();
+    const bool written = f != nullptr && std::fwrite (&header, sizeof (header), 1, f) == 1 &&
+        std::fwrite (&info, sizeof (info), 1, f) == 1 && std::fwrite (pixels.data(), 1, pixels.size(), f) == pixels.size();
     if (f != nullptr)
         std::fclose (f);
 
@@ -181,7 +185,9 @@ int main (int argc, char** argv)
     {
         HMODULE library = LoadLibraryA (argv[1]);
         using Entry = AEffect* (*) (audioMasterCallback);
-        const auto entry = library != nullptr ? reinterpret_cast<Entry> (reinterpret_cast<void*> (GetProcAddress (library, "VSTPluginMain"))) : nullptr;
+        const auto entry = library != nullptr
+            ? reinterpret_cast<Entry> (reinterpret_cast<void*> (GetProcAddress (library, "VSTPluginMain")))
+            : nullptr;
         AEffect* e = entry != nullptr ? entry (hostCallback) : nullptr;
         if (e == nullptr)
             return 1;
@@ -202,11 +208,15 @@ int main (int argc, char** argv)
     using Legacy = void* (*) ();
     const auto entry = reinterpret_cast<Entry> (reinterpret_cast<void*> (GetProcAddress (library, "VSTPluginMain")));
     const auto newPlugIn = reinterpret_cast<Legacy> (reinterpret_cast<void*> (GetProcAddress (library, "NewPlugIn")));
-    const auto routine = reinterpret_cast<Legacy> (reinterpret_cast<void*> (GetProcAddress (library, "_PI_GetRoutineDescriptor")));
+    const auto routine =
+        reinterpret_cast<Legacy> (reinterpret_cast<void*> (GetProcAddress (library, "_PI_GetRoutineDescriptor")));
     check (entry != nullptr && newPlugIn != nullptr && routine != nullptr, "the three exports");
-    check (reinterpret_cast<void*> (GetProcAddress (library, MAKEINTRESOURCEA (1))) == reinterpret_cast<void*> (newPlugIn), "NewPlugIn is ordinal 1");
-    check (reinterpret_cast<void*> (GetProcAddress (library, MAKEINTRESOURCEA (2))) == reinterpret_cast<void*> (routine), "_PI_GetRoutineDescriptor is ordinal 2");
-    check (reinterpret_cast<void*> (GetProcAddress (library, MAKEINTRESOURCEA (3))) == reinterpret_cast<void*> (entry), "VSTPluginMain is ordinal 3");
+    check (reinterpret_cast<void*> (GetProcAddress (library, MAKEINTRESOURCEA (1))) == reinterpret_cast<void*> (newPlugIn),
+           "NewPlugIn is ordinal 1");
+    check (reinterpret_cast<void*> (GetProcAddress (library, MAKEINTRESOURCEA (2))) == reinterpret_cast<void*> (routine),
+           "_PI_GetRoutineDescriptor is ordinal 2");
+    check (reinterpret_cast<void*> (GetProcAddress (library, MAKEINTRESOURCEA (3))) == reinterpret_cast<void*> (entry),
+           "VSTPluginMain is ordinal 3");
     if (entry == nullptr)
         return 1;
     check (newPlugIn() == nullptr && routine() == nullptr, "legacy entries return null");
@@ -231,7 +241,8 @@ int main (int argc, char** argv)
     check (e->dispatcher (e, vst::getPlugCategory, 0, 0, nullptr, 0.0f) == 1, "category effect");
     check (e->dispatcher (e, vst::getVstVersion, 0, 0, nullptr, 0.0f) == 2400, "interface 2400");
     for (int i = 0; i < 10; ++i)
-        check (text (e, vst::getParamName, i) == vantoril::params::name (i), std::string ("parameter name ") + vantoril::params::name (i));
+        check (text (e, vst::getParamName, i) == vantoril::params::name (i),
+               std::string ("parameter name ") + vantoril::params::name (i));
     check (text (e, vst::getParamDisplay, vantoril::params::release) == "301 ms", "release text");
 
     for (const auto& [query, reply] : vst::expectedCanDoReplies)

@@ -26,7 +26,9 @@ class ChunkReader
 {
 public:
     ChunkReader (const std::uint8_t* begin, const std::uint8_t* finish, bool isBigEndian)
-        : p (begin), end (finish), bigEndian (isBigEndian)
+        : p (begin),
+          end (finish),
+          bigEndian (isBigEndian)
     {
     }
 
@@ -46,8 +48,8 @@ public:
         body = p + 8;
         if (size > static_cast<std::size_t> (end - body))
         {
-            outcome = damaged (std::string ("the '") + std::string (reinterpret_cast<const char*> (tag), 4) + "' chunk needs "
-                               + std::to_string (size) + " bytes, the file has " + std::to_string (end - body) + " left");
+            outcome = damaged (std::string ("the '") + std::string (reinterpret_cast<const char*> (tag), 4) + "' chunk needs " +
+                               std::to_string (size) + " bytes, the file has " + std::to_string (end - body) + " left");
             return false;
         }
         // Chunks are padded to an even length; a missing final pad byte is tolerated.
@@ -133,8 +135,7 @@ ReadOutcome readWav (const std::uint8_t* bytes, std::size_t size, SoundData& s)
                         return unsupported (std::to_string (bits) + "-bit G.711 samples");
                     s.encoding = formatTag == 6 ? Encoding::aLaw : Encoding::muLaw;
                     break;
-                default:
-                    return unsupported ("WAV format tag " + std::to_string (formatTag) + " (compressed audio)");
+                default: return unsupported ("WAV format tag " + std::to_string (formatTag) + " (compressed audio)");
             }
             if (s.numChannels >= 1 && blockAlign != static_cast<std::uint32_t> (s.numChannels * s.bytesPerSample))
                 return damaged ("the frame size does not match the channels and sample size");
@@ -252,8 +253,8 @@ ReadOutcome readAiff (const std::uint8_t* bytes, std::size_t size, bool compress
     if (auto layout = checkLayout (s, soundBytes); layout.problem != ReadProblem::none)
         return layout;
     if (static_cast<std::uint64_t> (frames) * frameBytes > soundBytes)
-        return damaged ("the sound data ends after " + std::to_string (soundBytes / frameBytes) + " of " + std::to_string (frames)
-                        + " frames");
+        return damaged ("the sound data ends after " + std::to_string (soundBytes / frameBytes) + " of " +
+                        std::to_string (frames) + " frames");
     s.samples = sound;
     s.numFrames = frames;
     return {};
@@ -283,12 +284,9 @@ float decodeOne (const SoundData& s, const std::uint8_t* p)
 {
     switch (s.encoding)
     {
-        case Encoding::unsigned8:
-            return static_cast<float> (static_cast<int> (*p) - 128) / 128.0f;
-        case Encoding::aLaw:
-            return fromALaw (*p);
-        case Encoding::muLaw:
-            return fromMuLaw (*p);
+        case Encoding::unsigned8: return static_cast<float> (static_cast<int> (*p) - 128) / 128.0f;
+        case Encoding::aLaw: return fromALaw (*p);
+        case Encoding::muLaw: return fromMuLaw (*p);
         case Encoding::float32:
         {
             const std::uint32_t bits = s.bigEndian ? be32 (p) : le32 (p);
@@ -349,12 +347,12 @@ std::string describeEncoding (Encoding encoding, int bytesPerSample)
     switch (encoding)
     {
         case Encoding::unsigned8: return "8-bit integer";
-        case Encoding::float32:   return "32-bit float";
-        case Encoding::float64:   return "64-bit float";
-        case Encoding::aLaw:      return "A-law";
-        case Encoding::muLaw:     return "mu-law";
+        case Encoding::float32: return "32-bit float";
+        case Encoding::float64: return "64-bit float";
+        case Encoding::aLaw: return "A-law";
+        case Encoding::muLaw: return "mu-law";
         case Encoding::integer:
-        default:                  return std::to_string (8 * bytesPerSample) + "-bit integer";
+        default: return std::to_string (8 * bytesPerSample) + "-bit integer";
     }
 }
 

@@ -19,12 +19,12 @@ enum class Container
 
 enum class Encoding
 {
-    integer,      // two's complement, 16, 24 or 32 bits (8 bits in AIFF)
-    unsigned8,    // WAV's 8-bit samples, offset by 128
+    integer, // two's complement, 16, 24 or 32 bits (8 bits in AIFF)
+    unsigned8, // WAV's 8-bit samples, offset by 128
     float32,
     float64,
-    aLaw,         // G.711, 8 bits
-    muLaw         // G.711, 8 bits
+    aLaw, // G.711, 8 bits
+    muLaw // G.711, 8 bits
 };
 
 // Where a file's sound data is and how it is encoded.
@@ -43,9 +43,9 @@ struct SoundData
 enum class ReadProblem
 {
     none,
-    notAudio,    // neither a WAV nor an AIFF file
+    notAudio, // neither a WAV nor an AIFF file
     unsupported, // a valid file in an encoding or layout the renderer does not take
-    damaged      // the file contradicts itself or ends early
+    damaged // the file contradicts itself or ends early
 };
 
 struct ReadOutcome

@@ -20,8 +20,8 @@ constexpr juce::int64 maxFileBytes = juce::int64 (2) << 30;
 
 std::string SampleFormat::describe() const
 {
-    return std::string (container == Container::wav ? "WAV" : "AIFF") + ", " + std::to_string (bitsPerSample) + "-bit "
-           + (isFloat ? "float" : "integer");
+    return std::string (container == Container::wav ? "WAV" : "AIFF") + ", " + std::to_string (bitsPerSample) + "-bit " +
+        (isFloat ? "float" : "integer");
 }
 
 bool containerForFile (const juce::File& file, Container& container)
@@ -58,7 +58,8 @@ bool readAudioFile (const juce::File& file, AudioFile& result, std::string& erro
         juce::FileInputStream stream (file);
         if (! stream.openedOk() || stream.read (bytes.data(), static_cast<int> (bytes.size())) != static_cast<int> (bytes.size()))
         {
-            error = "cannot read " + name + ": " + (stream.openedOk() ? std::string ("read error") : stream.getStatus().getErrorMessage().toStdString());
+            error = "cannot read " + name + ": " +
+                (stream.openedOk() ? std::string ("read error") : stream.getStatus().getErrorMessage().toStdString());
             return false;
         }
     }
@@ -67,17 +68,10 @@ bool readAudioFile (const juce::File& file, AudioFile& result, std::string& erro
     const auto outcome = findSoundData (bytes.data(), bytes.size(), sound);
     switch (outcome.problem)
     {
-        case ReadProblem::notAudio:
-            error = "cannot read " + name + ": not a WAV or AIFF file";
-            return false;
-        case ReadProblem::unsupported:
-            error = "cannot read " + name + ": unsupported encoding: " + outcome.detail;
-            return false;
-        case ReadProblem::damaged:
-            error = "cannot read " + name + ": damaged or truncated file: " + outcome.detail;
-            return false;
-        case ReadProblem::none:
-            break;
+        case ReadProblem::notAudio: error = "cannot read " + name + ": not a WAV or AIFF file"; return false;
+        case ReadProblem::unsupported: error = "cannot read " + name + ": unsupported encoding: " + outcome.detail; return false;
+        case ReadProblem::damaged: error = "cannot read " + name + ": damaged or truncated file: " + outcome.detail; return false;
+        case ReadProblem::none: break;
     }
 
     result.sampleRate = sound.sampleRate;
@@ -91,8 +85,8 @@ bool readAudioFile (const juce::File& file, AudioFile& result, std::string& erro
     result.format.isFloat = sound.encoding != Encoding::integer;
     result.format.bitsPerSample = bits;
     result.formatNote.clear();
-    const bool writable = (sound.encoding == Encoding::integer && (bits == 16 || bits == 24 || bits == 32))
-                          || sound.encoding == Encoding::float32;
+    const bool writable =
+        (sound.encoding == Encoding::integer && (bits == 16 || bits == 24 || bits == 32)) || sound.encoding == Encoding::float32;
     if (! writable)
     {
         result.format.isFloat = true;
@@ -208,7 +202,8 @@ juce::MemoryBlock encode (const juce::AudioBuffer<float>& samples, double sample
         if (format.isFloat)
         {
             b.tag ("fl32");
-            const char name[14] = "\x0c" "32-bit float"; // Pascal string, padded to an even length
+            const char name[14] = "\x0c"
+                                  "32-bit float"; // Pascal string, padded to an even length
             b.out.write (name, 14);
         }
         b.tag ("SSND");
@@ -240,8 +235,8 @@ bool writeFileAtomically (const juce::File& file, const void* data, size_t size,
         return false;
     }
 
-    const auto temporary = file.getSiblingFile ("." + file.getFileName() + ".partial-"
-                                                + juce::String::toHexString (juce::Random::getSystemRandom().nextInt()));
+    const auto temporary = file.getSiblingFile ("." + file.getFileName() + ".partial-" +
+                                                juce::String::toHexString (juce::Random::getSystemRandom().nextInt()));
     const auto temporaryName = temporary.getFullPathName().toStdString();
 
     // Written with the system's calls, so that a full disk can be told from

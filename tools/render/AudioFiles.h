@@ -26,8 +26,8 @@ struct AudioFile
 {
     juce::AudioBuffer<float> samples;
     double sampleRate = 0.0;
-    SampleFormat format;      // the input's format, or 32-bit float where the writer has no such format
-    std::string formatNote;   // says so in that case, empty otherwise
+    SampleFormat format; // the input's format, or 32-bit float where the writer has no such format
+    std::string formatNote; // says so in that case, empty otherwise
 };
 
 // Reads the whole file. On failure returns false and sets error to one line:

@@ -65,13 +65,13 @@ juce::AudioBuffer<float> makeDemoMaterial (double sampleRate)
 
         // Snare on beats two and four: a noise burst over a short tone.
         const double inBar = std::fmod (t, 4.0 * beat);
-        const double sinceSnare = (inBar >= beat && inBar < 2.0 * beat) ? inBar - beat
-                                : (inBar >= 3.0 * beat ? inBar - 3.0 * beat : 10.0);
+        const double sinceSnare =
+            (inBar >= beat && inBar < 2.0 * beat) ? inBar - beat : (inBar >= 3.0 * beat ? inBar - 3.0 * beat : 10.0);
         const float white = noise.next();
         snareState += 0.5f * (white - snareState);
-        const double snare = (0.5 * (white - snareState) * std::exp (-sinceSnare * 16.0)
-                              + 0.3 * std::sin (twoPi * 185.0 * sinceSnare) * std::exp (-sinceSnare * 30.0))
-                             * drums * ending;
+        const double snare = (0.5 * (white - snareState) * std::exp (-sinceSnare * 16.0) +
+                              0.3 * std::sin (twoPi * 185.0 * sinceSnare) * std::exp (-sinceSnare * 30.0)) *
+            drums * ending;
 
         // Closed hi-hat on every eighth, alternating sides.
         const double sinceHat = std::fmod (t, beat / 2.0);

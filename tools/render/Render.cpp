@@ -115,7 +115,8 @@ bool applySetting (VantorilAudioProcessor& processor, const std::string& assignm
             processor.setNormalisedValue (i, *normalised);
             return true;
         }
-        error = std::string ("invalid value \"") + value + "\" for " + params::name (i) + ": expected " + params::rangeDescription (i);
+        error = std::string ("invalid value \"") + value + "\" for " + params::name (i) + ": expected " +
+            params::rangeDescription (i);
         return false;
     }
 

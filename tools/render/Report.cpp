@@ -31,7 +31,8 @@ struct Axes
 };
 
 // Frame, grid lines and labelled ticks.
-void drawAxes (Graphics& g, const Axes& a, float xStep, float yStep, const String& xUnit, const String& yUnit, const String& title)
+void drawAxes (Graphics& g, const Axes& a, float xStep, float yStep, const String& xUnit, const String& yUnit,
+               const String& title)
 {
     g.setColour (plotBackground);
     g.fillRoundedRectangle (a.area.expanded (2.0f), 4.0f);
@@ -42,8 +43,8 @@ void drawAxes (Graphics& g, const Axes& a, float xStep, float yStep, const Strin
         g.setColour (grid);
         g.drawVerticalLine ((int) a.px (x), a.area.getY(), a.area.getBottom());
         g.setColour (axisText);
-        g.drawText (String (x, xStep < 1.0f ? 1 : 0), Rectangle<float> (a.px (x) - 25.0f, a.area.getBottom() + 3.0f, 50.0f, 14.0f),
-                    Justification::centred);
+        g.drawText (String (x, xStep < 1.0f ? 1 : 0),
+                    Rectangle<float> (a.px (x) - 25.0f, a.area.getBottom() + 3.0f, 50.0f, 14.0f), Justification::centred);
     }
     for (float y = std::ceil (a.y0 / yStep) * yStep; y <= a.y1 + 1e-4f; y += yStep)
     {
@@ -54,11 +55,14 @@ void drawAxes (Graphics& g, const Axes& a, float xStep, float yStep, const Strin
                     Justification::centredRight);
     }
     g.setColour (axisText);
-    g.drawText (xUnit, Rectangle<float> (a.area.getRight() - 120.0f, a.area.getBottom() + 17.0f, 120.0f, 14.0f), Justification::centredRight);
-    g.drawText (yUnit, Rectangle<float> (a.area.getX() - 44.0f, a.area.getY() - 20.0f, 120.0f, 14.0f), Justification::centredLeft);
+    g.drawText (xUnit, Rectangle<float> (a.area.getRight() - 120.0f, a.area.getBottom() + 17.0f, 120.0f, 14.0f),
+                Justification::centredRight);
+    g.drawText (yUnit, Rectangle<float> (a.area.getX() - 44.0f, a.area.getY() - 20.0f, 120.0f, 14.0f),
+                Justification::centredLeft);
     g.setColour (Colours::white);
     g.setFont (uiFont (13.0f, true));
-    g.drawText (title, Rectangle<float> (a.area.getX() + 40.0f, a.area.getY() - 22.0f, a.area.getWidth() - 40.0f, 16.0f), Justification::centredLeft);
+    g.drawText (title, Rectangle<float> (a.area.getX() + 40.0f, a.area.getY() - 22.0f, a.area.getWidth() - 40.0f, 16.0f),
+                Justification::centredLeft);
 }
 
 // Peak and RMS of each pixel column, in dBFS.
@@ -73,7 +77,8 @@ Envelope envelope (const AudioBuffer<float>& samples, int columns)
     const int length = samples.getNumSamples();
     for (int c = 0; c < columns; ++c)
     {
-        const int start = (int) ((int64) length * c / columns), end = std::max (start + 1, (int) ((int64) length * (c + 1) / columns));
+        const int start = (int) ((int64) length * c / columns),
+                  end = std::max (start + 1, (int) ((int64) length * (c + 1) / columns));
         float peak = 0.0f;
         double sum = 0.0;
         int count = 0;
@@ -190,7 +195,8 @@ Image drawReport (VantorilAudioProcessor& processor, const ReportInput& report)
         maxReduction = std::max (maxReduction, -db);
     const float reductionRange = std::max (6.0f, std::ceil (maxReduction / 3.0f) * 3.0f);
     const Axes gr { { 80.0f, 500.0f, 860.0f, 270.0f }, 0.0f, std::max (seconds, 0.01f), -reductionRange, 0.0f };
-    drawAxes (g, gr, timeStep, reductionRange > 18.0f ? 6.0f : 3.0f, "time (s)", "gain (dB)", "Gain reduction (the meter's gain feed)");
+    drawAxes (g, gr, timeStep, reductionRange > 18.0f ? 6.0f : 3.0f, "time (s)", "gain (dB)",
+              "Gain reduction (the meter's gain feed)");
     {
         Path p;
         p.startNewSubPath (gr.area.getX(), gr.py (0.0f));
@@ -198,7 +204,8 @@ Image drawReport (VantorilAudioProcessor& processor, const ReportInput& report)
         for (size_t i = 0; i < n; ++i)
         {
             const float t = (float) ((double) (i + 1) * result.blockSize / report.sampleRate);
-            p.lineTo (gr.px (std::min (t, seconds)), gr.py (std::max (-reductionRange, std::min (0.0f, result.gainReductionDb[i]))));
+            p.lineTo (gr.px (std::min (t, seconds)),
+                      gr.py (std::max (-reductionRange, std::min (0.0f, result.gainReductionDb[i]))));
         }
         p.lineTo (gr.area.getRight(), gr.py (0.0f));
         p.closeSubPath();
@@ -216,12 +223,15 @@ Image drawReport (VantorilAudioProcessor& processor, const ReportInput& report)
         g.reduceClipRegion (transfer.area.toNearestInt());
         g.setColour (grid.brighter (0.5f));
         const float dashes[] = { 5.0f, 4.0f };
-        g.drawDashedLine (Line<float> (transfer.px (-60.0f), transfer.py (-60.0f), transfer.px (6.0f), transfer.py (6.0f)), dashes, 2, 1.0f);
+        g.drawDashedLine (Line<float> (transfer.px (-60.0f), transfer.py (-60.0f), transfer.px (6.0f), transfer.py (6.0f)),
+                          dashes, 2, 1.0f);
 
-        const float thresholdDb = params::gainToDecibels (params::toStored (params::threshold, processor.getNormalisedValue (params::threshold)));
+        const float thresholdDb =
+            params::gainToDecibels (params::toStored (params::threshold, processor.getNormalisedValue (params::threshold)));
         g.setColour (thresholdColour);
-        g.drawDashedLine (Line<float> (transfer.px (thresholdDb), transfer.area.getBottom(), transfer.px (thresholdDb), transfer.area.getY()),
-                          dashes, 2, 1.2f);
+        g.drawDashedLine (
+            Line<float> (transfer.px (thresholdDb), transfer.area.getBottom(), transfer.px (thresholdDb), transfer.area.getY()),
+            dashes, 2, 1.2f);
         g.setFont (uiFont (11.0f));
         g.drawText ("threshold " + String (thresholdDb, 1) + " dB",
                     Rectangle<float> (transfer.px (thresholdDb) + 5.0f, transfer.area.getBottom() - 20.0f, 150.0f, 14.0f),

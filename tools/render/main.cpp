@@ -18,30 +18,29 @@ using namespace vantoril::render;
 
 namespace
 {
-const char* usage =
-    "usage: vantoril-render [options] INPUT OUTPUT\n"
-    "       vantoril-render [options] -o DIR INPUT...\n"
-    "       vantoril-render --demo [DIR]\n"
-    "       vantoril-render [--state FILE] [--set NAME=VALUE]... (--print | --save-state FILE)\n"
-    "\n"
-    "Runs the Vantoril compressor over WAV or AIFF/AIFC files (mono or stereo;\n"
-    "8/16/24/32-bit integer, 32/64-bit float, A-law or mu-law, also in extensible\n"
-    "WAV) and writes the result in the input's format where that is 16/24/32-bit\n"
-    "integer or 32-bit float, otherwise as 32-bit float (and says so).\n"
-    "\n"
-    "options:\n"
-    "  --set NAME=VALUE   set a parameter; repeatable. NAME: Attack, Release, Threshold,\n"
-    "                     Ratio, Knee, LowCut, Drive, Level, Mix, Bypass (any case).\n"
-    "                     VALUE: a normalised 0..1 as a host sends it, or with a unit:\n"
-    "                     10ms, 1.2s, -24dB, 4:1, 120Hz, 30%, +3dB, soft|hard, on|off\n"
-    "  --state FILE       load a saved state chunk before the --set options\n"
-    "  --save-state FILE  write the state chunk after the --set options\n"
-    "  --print            list the parameters with normalised values and texts\n"
-    "  --report FILE.png  draw envelopes, gain reduction and the static curve; print a summary\n"
-    "  --block N          block size in samples (default 512)\n"
-    "  --float            write 32-bit float whatever the input\n"
-    "  -o DIR             write each INPUT into DIR under its own name (in parallel)\n"
-    "  --demo [DIR]       render the built-in demo into DIR (default: current directory)\n";
+const char* usage = "usage: vantoril-render [options] INPUT OUTPUT\n"
+                    "       vantoril-render [options] -o DIR INPUT...\n"
+                    "       vantoril-render --demo [DIR]\n"
+                    "       vantoril-render [--state FILE] [--set NAME=VALUE]... (--print | --save-state FILE)\n"
+                    "\n"
+                    "Runs the Vantoril compressor over WAV or AIFF/AIFC files (mono or stereo;\n"
+                    "8/16/24/32-bit integer, 32/64-bit float, A-law or mu-law, also in extensible\n"
+                    "WAV) and writes the result in the input's format where that is 16/24/32-bit\n"
+                    "integer or 32-bit float, otherwise as 32-bit float (and says so).\n"
+                    "\n"
+                    "options:\n"
+                    "  --set NAME=VALUE   set a parameter; repeatable. NAME: Attack, Release, Threshold,\n"
+                    "                     Ratio, Knee, LowCut, Drive, Level, Mix, Bypass (any case).\n"
+                    "                     VALUE: a normalised 0..1 as a host sends it, or with a unit:\n"
+                    "                     10ms, 1.2s, -24dB, 4:1, 120Hz, 30%, +3dB, soft|hard, on|off\n"
+                    "  --state FILE       load a saved state chunk before the --set options\n"
+                    "  --save-state FILE  write the state chunk after the --set options\n"
+                    "  --print            list the parameters with normalised values and texts\n"
+                    "  --report FILE.png  draw envelopes, gain reduction and the static curve; print a summary\n"
+                    "  --block N          block size in samples (default 512)\n"
+                    "  --float            write 32-bit float whatever the input\n"
+                    "  -o DIR             write each INPUT into DIR under its own name (in parallel)\n"
+                    "  --demo [DIR]       render the built-in demo into DIR (default: current directory)\n";
 
 struct Options
 {
@@ -65,7 +64,8 @@ bool parse (int argc, char** argv, Options& o, std::string& error)
     for (int i = 1; i < argc; ++i)
     {
         const juce::String arg (argv[i]);
-        auto value = [&] (juce::String& target) {
+        auto value = [&] (juce::String& target)
+        {
             if (i + 1 >= argc)
             {
                 error = arg.toStdString() + " needs a value";
@@ -84,10 +84,26 @@ bool parse (int argc, char** argv, Options& o, std::string& error)
         }
         else if (arg.startsWith ("--set="))
             o.settings.push_back (arg.fromFirstOccurrenceOf ("=", false, false).toStdString());
-        else if (arg == "--state") { if (! value (o.stateFile)) return false; }
-        else if (arg == "--save-state") { if (! value (o.saveStateFile)) return false; }
-        else if (arg == "--report") { if (! value (o.reportFile)) return false; }
-        else if (arg == "-o") { if (! value (o.outputDirectory)) return false; }
+        else if (arg == "--state")
+        {
+            if (! value (o.stateFile))
+                return false;
+        }
+        else if (arg == "--save-state")
+        {
+            if (! value (o.saveStateFile))
+                return false;
+        }
+        else if (arg == "--report")
+        {
+            if (! value (o.reportFile))
+                return false;
+        }
+        else if (arg == "-o")
+        {
+            if (! value (o.outputDirectory))
+                return false;
+        }
         else if (arg == "--block")
         {
             juce::String v;
@@ -100,9 +116,12 @@ bool parse (int argc, char** argv, Options& o, std::string& error)
                 return false;
             }
         }
-        else if (arg == "--print") o.print = true;
-        else if (arg == "--float") o.forceFloat = true;
-        else if (arg == "-h" || arg == "--help") o.help = true;
+        else if (arg == "--print")
+            o.print = true;
+        else if (arg == "--float")
+            o.forceFloat = true;
+        else if (arg == "-h" || arg == "--help")
+            o.help = true;
         else if (arg == "--demo")
         {
             o.demo = true;
@@ -141,9 +160,10 @@ bool configure (const Options& o, const std::vector<std::string>& extraFirst, Co
             error = "cannot read state file " + file.getFullPathName().toStdString();
             return false;
         }
-        const bool looksRight = chunk.getSize() > 8 && juce::ByteOrder::littleEndianInt (chunk.getData()) == vantoril::state::magicNumber
-                                && juce::String::fromUTF8 (static_cast<const char*> (chunk.getData()) + 8, (int) chunk.getSize() - 8)
-                                       .containsIgnoreCase (vantoril::state::tagName);
+        const bool looksRight = chunk.getSize() > 8 &&
+            juce::ByteOrder::littleEndianInt (chunk.getData()) == vantoril::state::magicNumber &&
+            juce::String::fromUTF8 (static_cast<const char*> (chunk.getData()) + 8, (int) chunk.getSize() - 8)
+                .containsIgnoreCase (vantoril::state::tagName);
         if (! looksRight)
         {
             error = "not a Vantoril state file: " + file.getFullPathName().toStdString();
@@ -173,8 +193,8 @@ struct Progress
         if (! enabled)
             return;
         const int width = 40, filled = (int) (fraction * width);
-        std::fprintf (stderr, "\r[%s%s] %3d%%", std::string ((size_t) filled, '#').c_str(), std::string ((size_t) (width - filled), '.').c_str(),
-                      (int) (fraction * 100.0));
+        std::fprintf (stderr, "\r[%s%s] %3d%%", std::string ((size_t) filled, '#').c_str(),
+                      std::string ((size_t) (width - filled), '.').c_str(), (int) (fraction * 100.0));
         if (fraction >= 1.0)
             std::fprintf (stderr, "\n");
     }
@@ -259,8 +279,8 @@ int runDemo (const Options& o)
     if (! readAudioFile (inFile, stored, error))
         return fail (error);
     const auto result = renderThrough (*c.processor, stored.samples, rate, o.blockSize, Progress { isatty (2) != 0 });
-    if (! writeAudioFile (outFile, result.output, rate, stored.format, error)
-        || ! writeReport (*c.processor, reportFile, "built-in demo: demo-in.wav  ->  demo-out.wav", stored, result, error))
+    if (! writeAudioFile (outFile, result.output, rate, stored.format, error) ||
+        ! writeReport (*c.processor, reportFile, "built-in demo: demo-in.wav  ->  demo-out.wav", stored, result, error))
         return fail (error);
 
     std::printf ("Vantoril demo, settings:\n%s", parameterListing (*c.processor).c_str());
@@ -316,7 +336,9 @@ int main (int argc, char** argv)
     else if (o.positional.size() == 2)
         jobs.push_back ({ fileArgument (o.positional[0]), fileArgument (o.positional[1]) });
     else if (! o.positional.empty() || (! o.print && o.saveStateFile.isEmpty()))
-        return fail (o.positional.size() == 1 ? "missing OUTPUT (see --help)" : "expected INPUT OUTPUT, or -o DIR INPUT... (see --help)", 2);
+        return fail (o.positional.size() == 1 ? "missing OUTPUT (see --help)"
+                                              : "expected INPUT OUTPUT, or -o DIR INPUT... (see --help)",
+                     2);
 
     if (o.reportFile.isNotEmpty() && jobs.size() != 1)
         return fail ("--report takes exactly one input", 2);
@@ -334,18 +356,20 @@ int main (int argc, char** argv)
     std::vector<std::thread> workers;
     const auto count = std::max (1u, std::min ((unsigned) jobs.size(), std::thread::hardware_concurrency()));
     for (unsigned w = 0; w < count; ++w)
-        workers.emplace_back ([&] {
-            for (size_t i; (i = next.fetch_add (1)) < jobs.size();)
+        workers.emplace_back (
+            [&]
             {
-                std::string jobError;
-                if (! runJob (o, jobs[i], false, jobError))
+                for (size_t i; (i = next.fetch_add (1)) < jobs.size();)
                 {
-                    const std::lock_guard<std::mutex> lock (reportLock);
-                    fail (jobError);
-                    ++failures;
+                    std::string jobError;
+                    if (! runJob (o, jobs[i], false, jobError))
+                    {
+                        const std::lock_guard<std::mutex> lock (reportLock);
+                        fail (jobError);
+                        ++failures;
+                    }
                 }
-            }
-        });
+            });
     for (auto& worker : workers)
         worker.join();
     return failures.load() == 0 ? 0 : 1;
