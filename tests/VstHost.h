@@ -45,10 +45,11 @@ public:
     bool isLoaded() const { return handle != nullptr; }
     void* symbol (const char* name) const { return handle != nullptr ? dlsym (handle, name) : nullptr; }
 
-    AEffect* instantiate (audioMasterCallback callback = hostCallback) const
+    // entryName: "VSTPluginMain", or "main" as older hosts call it.
+    AEffect* instantiate (audioMasterCallback callback = hostCallback, const char* entryName = "VSTPluginMain") const
     {
         using Entry = AEffect* (*) (audioMasterCallback);
-        auto entry = reinterpret_cast<Entry> (symbol ("VSTPluginMain"));
+        auto entry = reinterpret_cast<Entry> (symbol (entryName));
         return entry != nullptr ? entry (callback) : nullptr;
     }
 
@@ -59,8 +60,9 @@ private:
 // One instance, opened on construction and closed on destruction.
 struct VstInstance
 {
-    explicit VstInstance (const VstLibrary& library, audioMasterCallback callback = hostCallback)
-        : effect (library.instantiate (callback))
+    explicit VstInstance (const VstLibrary& library, audioMasterCallback callback = hostCallback,
+                          const char* entryName = "VSTPluginMain")
+        : effect (library.instantiate (callback, entryName))
     {
         if (effect != nullptr)
             dispatch (vst::open);

@@ -35,7 +35,7 @@ protected:
 
 TEST_F (VstHostTest, ExportsAndLegacyEntries)
 {
-    for (const char* name : { "VSTPluginMain", "NewPlugIn", "_PI_GetRoutineDescriptor" })
+    for (const char* name : { "VSTPluginMain", "main", "NewPlugIn", "_PI_GetRoutineDescriptor" })
         EXPECT_NE (library().symbol (name), nullptr) << name;
     EXPECT_EQ (library().symbol ("juceVstPluginMain"), nullptr);
 
@@ -90,6 +90,51 @@ TEST_F (VstHostTest, CapabilityReplies)
     VstInstance plugin (library());
     for (const auto& [query, reply] : vst::expectedCanDoReplies)
         EXPECT_EQ (plugin.dispatch (vst::canDo, 0, 0, const_cast<char*> (query)), reply) << '"' << query << '"';
+}
+
+// Older hosts look up "main": it must give the same plug-in, through the same
+// entry adapter (no programs, the same capability answers, pass-through while
+// suspended, the same audio).
+TEST_F (VstHostTest, LegacyMainEntryIsTheSamePlugin)
+{
+    VstInstance modern (library());
+    VstInstance legacy (library(), hostCallback, "main");
+    ASSERT_NE (legacy.effect, nullptr);
+    ASSERT_NE (modern.effect, nullptr);
+    EXPECT_NE (legacy.effect, modern.effect);
+
+    const auto identity = [] (const AEffect* e)
+    {
+        return std::vector<long long> { e->magic,      e->numPrograms, e->numParams, e->numInputs,
+                                        e->numOutputs, e->flags,       e->uniqueID,  e->version };
+    };
+    EXPECT_EQ (identity (legacy.effect), identity (modern.effect));
+    EXPECT_EQ (legacy.effect->dispatcher, modern.effect->dispatcher);
+    EXPECT_EQ (legacy.effect->processReplacing, modern.effect->processReplacing);
+    for (const auto& [query, reply] : vst::expectedCanDoReplies)
+        EXPECT_EQ (legacy.dispatch (vst::canDo, 0, 0, const_cast<char*> (query)), reply) << '"' << query << '"';
+
+    // Suspended: the input passes through untouched.
+    std::vector<float> left (64, 0.5f), right (64, -0.25f), outLeft (64), outRight (64);
+    float* in[] = { left.data(), right.data() };
+    float* out[] = { outLeft.data(), outRight.data() };
+    legacy.process (in, out, 64);
+    EXPECT_EQ (outLeft, left);
+    EXPECT_EQ (outRight, right);
+
+    // Resumed: both entries give the same audio.
+    for (auto* plugin : { &modern, &legacy })
+    {
+        plugin->effect->setParameter (plugin->effect, vantoril::params::threshold, 0.2f);
+        plugin->resume (48000.0f, 64);
+    }
+    std::vector<float> modernLeft (64), modernRight (64);
+    float* modernOut[] = { modernLeft.data(), modernRight.data() };
+    modern.process (in, modernOut, 64);
+    legacy.process (in, out, 64);
+    EXPECT_EQ (outLeft, modernLeft);
+    EXPECT_EQ (outRight, modernRight);
+    EXPECT_NE (outLeft, left);
 }
 
 TEST_F (VstHostTest, ParametersThroughTheInterface)
