@@ -36,6 +36,12 @@
 
 extern "C" AEffect* juceVstPluginMain (audioMasterCallback host);
 
+// What the library exports (see vst2-exports.map and windows/Vantoril.def).
+VANTORIL_EXPORT AEffect* VSTPluginMain (audioMasterCallback host);
+VANTORIL_EXPORT AEffect* vantorilVstLegacyMain (audioMasterCallback host);
+VANTORIL_EXPORT void* NewPlugIn();
+VANTORIL_EXPORT void* _PI_GetRoutineDescriptor();
+
 namespace
 {
 struct CanDoReply

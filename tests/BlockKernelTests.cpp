@@ -38,7 +38,7 @@ Signal programme (double rate, unsigned seed)
         noise->push_back (uniform (random));
     return [noise, rate] (int ch, long k)
     {
-        const double t = k / rate;
+        const double t = static_cast<double> (k) / rate;
         const double envelope = (static_cast<long> (t * 7.0 + ch) % 3 == 0) ? 0.02 : 1.0;
         const double tone = std::sin (2.0 * juce::MathConstants<double>::pi * (55.0 + 40.0 * ch) * t);
         const double value = envelope * (0.6 * tone + 0.4 * (*noise)[static_cast<size_t> (k + 977 * ch) & 0xffff]);

@@ -44,7 +44,8 @@ struct ProcessorFixture
 
     static float sine (double frequency, double amplitude, double rate, long index)
     {
-        return static_cast<float> (amplitude * std::sin (2.0 * juce::MathConstants<double>::pi * frequency * index / rate));
+        return static_cast<float> (
+            amplitude * std::sin (2.0 * juce::MathConstants<double>::pi * frequency * static_cast<double> (index) / rate));
     }
 
     std::unique_ptr<juce::AudioProcessor> owned;
