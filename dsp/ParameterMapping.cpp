@@ -97,6 +97,64 @@ float toNormalised (int index, float stored) noexcept
         default: return 0.0f;
     }
 }
+UnitRange unitRange (int index) noexcept
+{
+    switch (index)
+    {
+        case attack: return { 0.0f, 100.0f, "ms", false };
+        case release: return { 0.0f, 5000.0f, "ms", false };
+        case threshold: return { -40.0f, 0.0f, "dB", false };
+        case ratio: return { 1.0f, 1000.0f, ":1", true };
+        case lowCut: return { lowCutFrequency (0.0f), lowCutFrequency (1.0f), "Hz", true };
+        case drive:
+        case mix: return { 0.0f, 100.0f, "%", false };
+        case level: return { -15.0f, 15.0f, "dB", false };
+        default: return { 0.0f, 1.0f, "", false };
+    }
+}
+
+float toUnitValue (int index, float normalised) noexcept
+{
+    const float x = std::clamp (normalised, 0.0f, 1.0f);
+    switch (index)
+    {
+        case attack:
+        case release: return toStored (index, x) * 1000.0f;
+        case threshold: return x * 40.0f - 40.0f;
+        case ratio: return x < 0.999f ? 1.0f / (1.0f - x) : 1000.0f;
+        case lowCut: return lowCutFrequency (x);
+        case drive:
+        case mix: return x * 100.0f;
+        case level: return (x - 0.5f) * 30.0f;
+        case knee:
+        case bypass: return toStored (index, x);
+        default: return 0.0f;
+    }
+}
+
+float fromUnitValue (int index, float value) noexcept
+{
+    if (std::isnan (value))
+        return 0.0f;
+    const auto range = unitRange (index);
+    const float v = std::clamp (value, range.minimum, range.maximum);
+    float x = 0.0f;
+    switch (index)
+    {
+        case attack:
+        case release: x = toNormalised (index, v / 1000.0f); break;
+        case threshold: x = (v + 40.0f) / 40.0f; break;
+        case ratio: x = v < 1000.0f ? 1.0f - 1.0f / v : 1.0f; break;
+        case lowCut: x = (std::log10 (v) - 1.3f) / 3.0f; break;
+        case drive:
+        case mix: x = v / 100.0f; break;
+        case level: x = v / 30.0f + 0.5f; break;
+        case knee:
+        case bypass: x = v >= 0.5f ? 1.0f : 0.0f; break;
+        default: break;
+    }
+    return std::clamp (x, 0.0f, 1.0f);
+}
 
 float lowCutFrequency (float amount) noexcept { return std::pow (10.0f, amount * 3.0f + 1.3f); }
 

@@ -48,6 +48,23 @@ float toStored (int index, float normalised) noexcept;
 // Read mapping: stored value back to the normalised value.
 float toNormalised (int index, float stored) noexcept;
 
+// The parameter in its own unit, for formats that publish real ranges (LV2):
+// attack and release in ms, threshold and level in dB, ratio as n for n:1,
+// low cut in Hz, drive and mix in %, the switches as 0 or 1.
+struct UnitRange
+{
+    float minimum;
+    float maximum;
+    const char* symbol; // "ms", "dB", ":1", "Hz", "%", or "" for the switches
+    bool logarithmic;
+};
+UnitRange unitRange (int index) noexcept;
+// Normalised value to the value in the unit, within unitRange. The ratio's
+// maximum, 1000, stands for everything from 1000:1 up to +Inf:1.
+float toUnitValue (int index, float normalised) noexcept;
+// Value in the unit (clamped to unitRange) back to the normalised value; NaN gives 0.
+float fromUnitValue (int index, float value) noexcept;
+
 // Display text for a stored value (the unit is part of the text).
 std::string displayText (int index, float stored);
 

@@ -12,10 +12,22 @@
 using namespace vantoril;
 
 //==============================================================================
+namespace
+{
+juce::NormalisableRange<float> makeUnitRange (int index)
+{
+    const auto range = params::unitRange (index);
+    return { range.minimum, range.maximum,
+             [index] (float, float, float normalised) { return params::toUnitValue (index, normalised); },
+             [index] (float, float, float value) { return params::fromUnitValue (index, value); } };
+}
+} // namespace
+
 VantorilParameter::VantorilParameter (VantorilAudioProcessor& owner, int index)
-    : juce::AudioProcessorParameterWithID (juce::ParameterID (params::name (index), 1), params::name (index)),
+    : juce::RangedAudioParameter (juce::ParameterID (params::name (index), 1), params::name (index)),
       processor (owner),
-      parameterIndex (index)
+      parameterIndex (index),
+      unitRange (makeUnitRange (index))
 {
 }
 
@@ -65,6 +77,11 @@ VantorilAudioProcessor::VantorilAudioProcessor()
 VantorilAudioProcessor::~VantorilAudioProcessor() = default;
 
 const juce::String VantorilAudioProcessor::getName() const { return productName; }
+
+juce::AudioProcessorParameter* VantorilAudioProcessor::getBypassParameter() const
+{
+    return wrapperType == wrapperType_LV2 ? nullptr : parameterObjects[params::bypass];
+}
 
 bool VantorilAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
 {

@@ -35,7 +35,10 @@ public:
     double getTailLengthSeconds() const override { return 0.0; }
     bool hasEditor() const override;
     // Parameter 9 is the host's bypass too, so no format adds a bypass of its own.
-    juce::AudioProcessorParameter* getBypassParameter() const override { return parameterObjects[vantoril::params::bypass]; }
+    // Not in LV2: there the host's bypass is a port the client would copy into
+    // the parameter on every cycle (overriding the user's setting and reporting
+    // a change each time); the client passes the audio through itself instead.
+    juce::AudioProcessorParameter* getBypassParameter() const override;
     juce::AudioProcessorEditor* createEditor() override;
 
     //==========================================================================

@@ -6,6 +6,8 @@
 // empty call and subtracted. Prints a table of medians and their spread.
 //
 //   vantoril-peers [--rounds N] [--seconds S] [--block N] [--only TEXT] [--markdown]
+#include "Lv2HostFeatures.h"
+
 #include <lilv/lilv.h>
 #include <lv2/atom/atom.h>
 #include <lv2/atom/forge.h>
@@ -38,27 +40,8 @@ namespace
 {
 
 constexpr double sampleRate = 48000.0;
-
-//==============================================================================
-// URIDs: one table for the whole run, handed to every plug-in.
-struct UridMap
-{
-    std::vector<std::string> uris;
-
-    LV2_URID map (const char* uri)
-    {
-        for (size_t i = 0; i < uris.size(); ++i)
-            if (uris[i] == uri)
-                return static_cast<LV2_URID> (i + 1);
-        uris.emplace_back (uri);
-        return static_cast<LV2_URID> (uris.size());
-    }
-
-    const char* unmap (LV2_URID urid) const { return urid >= 1 && urid <= uris.size() ? uris[urid - 1].c_str() : nullptr; }
-
-    static LV2_URID mapCallback (LV2_URID_Map_Handle h, const char* uri) { return static_cast<UridMap*> (h)->map (uri); }
-    static const char* unmapCallback (LV2_URID_Unmap_Handle h, LV2_URID urid) { return static_cast<UridMap*> (h)->unmap (urid); }
-};
+using vantoril::lv2host::Features;
+using vantoril::lv2host::UridMap;
 
 // A peer and its settings: control port symbol -> value, and for plug-ins
 // whose parameters are properties, property URI -> value (sent as patch:Set).
@@ -78,12 +61,12 @@ std::vector<Peer> peers()
         { "Vantoril",
           our,
           { { "enabled", 1.0f }, { "freeWheeling", 0.0f } },
-          // Normalised values: -24 dB, 4:1, 10 ms, 100 ms, low cut on (about 160 Hz).
-          { { our + ":Threshold", 0.4f },
-            { our + ":Ratio", 0.75f },
-            { our + ":Attack", 0.464f },
-            { our + ":Release", 0.271f },
-            { our + ":LowCut", 0.3f } },
+          // In the parameters' units: -24 dB, 4:1, 10 ms, 100 ms, low cut at 158 Hz.
+          { { our + ":Threshold", -24.0f },
+            { our + ":Ratio", 4.0f },
+            { our + ":Attack", 10.0f },
+            { our + ":Release", 100.0f },
+            { our + ":LowCut", 158.49f } },
           true },
         { "swh SC4",
           "http://plugin.org.uk/swh-plugins/sc4",
@@ -134,37 +117,6 @@ std::vector<Peer> peers()
           {} },
     };
 }
-
-//==============================================================================
-struct Features
-{
-    UridMap urids;
-    LV2_URID_Map map { &urids, &UridMap::mapCallback };
-    LV2_URID_Unmap unmap { &urids, &UridMap::unmapCallback };
-    int32_t minBlock = 1, maxBlock = 512, nominalBlock = 512, sequenceSize = 1 << 16;
-    float rate = static_cast<float> (sampleRate);
-    std::vector<LV2_Options_Option> options;
-    LV2_Feature mapFeature { LV2_URID__map, &map };
-    LV2_Feature unmapFeature { LV2_URID__unmap, &unmap };
-    LV2_Feature optionsFeature { LV2_OPTIONS__options, nullptr };
-    LV2_Feature boundedFeature { LV2_BUF_SIZE__boundedBlockLength, nullptr };
-    std::vector<const LV2_Feature*> list;
-
-    explicit Features (int block) : maxBlock (block), nominalBlock (block)
-    {
-        const LV2_URID intType = urids.map (LV2_ATOM__Int), floatType = urids.map (LV2_ATOM__Float);
-        options = {
-            { LV2_OPTIONS_INSTANCE, 0, urids.map (LV2_BUF_SIZE__minBlockLength), sizeof (int32_t), intType, &minBlock },
-            { LV2_OPTIONS_INSTANCE, 0, urids.map (LV2_BUF_SIZE__maxBlockLength), sizeof (int32_t), intType, &maxBlock },
-            { LV2_OPTIONS_INSTANCE, 0, urids.map (LV2_BUF_SIZE__nominalBlockLength), sizeof (int32_t), intType, &nominalBlock },
-            { LV2_OPTIONS_INSTANCE, 0, urids.map (LV2_BUF_SIZE__sequenceSize), sizeof (int32_t), intType, &sequenceSize },
-            { LV2_OPTIONS_INSTANCE, 0, urids.map (LV2_PARAMETERS__sampleRate), sizeof (float), floatType, &rate },
-            { LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr },
-        };
-        optionsFeature.data = options.data();
-        list = { &mapFeature, &unmapFeature, &optionsFeature, &boundedFeature, nullptr };
-    }
-};
 
 // One instantiated plug-in with every port connected.
 struct Instance

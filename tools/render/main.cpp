@@ -1,6 +1,7 @@
 // vantoril-render: runs the plug-in's processor over audio files.
 #include "AudioFiles.h"
 #include "DemoMaterial.h"
+#include "FactoryPresets.h"
 #include "Render.h"
 #include "Report.h"
 #include "StateChunk.h"
@@ -21,7 +22,8 @@ namespace
 const char* usage = "usage: vantoril-render [options] INPUT OUTPUT\n"
                     "       vantoril-render [options] -o DIR INPUT...\n"
                     "       vantoril-render --demo [DIR]\n"
-                    "       vantoril-render [--state FILE] [--set NAME=VALUE]... (--print | --save-state FILE)\n"
+                    "       vantoril-render [--state FILE] [--preset NAME] [--set NAME=VALUE]... (--print | --save-state FILE)\n"
+                    "       vantoril-render --list-presets\n"
                     "\n"
                     "Runs the Vantoril compressor over WAV or AIFF/AIFC files (mono or stereo;\n"
                     "8/16/24/32-bit integer, 32/64-bit float, A-law or mu-law, also in extensible\n"
@@ -34,6 +36,8 @@ const char* usage = "usage: vantoril-render [options] INPUT OUTPUT\n"
                     "                     VALUE: a normalised 0..1 as a host sends it, or with a unit:\n"
                     "                     10ms, 1.2s, -24dB, 4:1, 120Hz, 30%, +3dB, soft|hard, on|off\n"
                     "  --state FILE       load a saved state chunk before the --set options\n"
+                    "  --preset NAME      start from a factory preset (after --state, before --set)\n"
+                    "  --list-presets     list the factory presets\n"
                     "  --save-state FILE  write the state chunk after the --set options\n"
                     "  --print            list the parameters with normalised values and texts\n"
                     "  --report FILE.png  draw envelopes, gain reduction and the static curve; print a summary\n"
@@ -45,8 +49,8 @@ const char* usage = "usage: vantoril-render [options] INPUT OUTPUT\n"
 struct Options
 {
     std::vector<std::string> settings;
-    juce::String stateFile, saveStateFile, reportFile, outputDirectory, demoDirectory;
-    bool print = false, forceFloat = false, demo = false, help = false;
+    juce::String stateFile, saveStateFile, reportFile, outputDirectory, demoDirectory, preset;
+    bool print = false, forceFloat = false, demo = false, help = false, listPresets = false;
     int blockSize = 512;
     std::vector<juce::String> positional;
 };
@@ -89,6 +93,13 @@ bool parse (int argc, char** argv, Options& o, std::string& error)
             if (! value (o.stateFile))
                 return false;
         }
+        else if (arg == "--preset")
+        {
+            if (! value (o.preset))
+                return false;
+        }
+        else if (arg == "--list-presets")
+            o.listPresets = true;
         else if (arg == "--save-state")
         {
             if (! value (o.saveStateFile))
@@ -170,6 +181,18 @@ bool configure (const Options& o, const std::vector<std::string>& extraFirst, Co
             return false;
         }
         c.processor->setStateInformation (chunk.getData(), (int) chunk.getSize());
+    }
+
+    if (o.preset.isNotEmpty())
+    {
+        const auto* preset = vantoril::presets::findFactoryPreset (o.preset.toStdString());
+        if (preset == nullptr)
+        {
+            error = "unknown preset \"" + o.preset.toStdString() + "\" (see --list-presets)";
+            return false;
+        }
+        for (int i = 0; i < vantoril::params::count; ++i)
+            c.processor->setNormalisedValue (i, preset->values[static_cast<size_t> (i)]);
     }
 
     for (const auto* list : { &extraFirst, &o.settings })
@@ -301,6 +324,12 @@ int main (int argc, char** argv)
     if (o.help)
     {
         std::printf ("%s", usage);
+        return 0;
+    }
+    if (o.listPresets)
+    {
+        for (const auto& preset : vantoril::presets::factoryPresets())
+            std::printf ("%-18s %s\n", preset.name, preset.description);
         return 0;
     }
     if (o.demo)
