@@ -7,43 +7,64 @@ namespace vantoril::presets
 
 namespace
 {
-// Normalised values in index order: attack, release, threshold, ratio, knee,
-// low cut, drive, level, mix, bypass. The comments give what they show.
-const std::array<FactoryPreset, 9> presets { {
-    { "Init", "The values of a new instance", { 0.646330416f, 0.391486764f, 0.5f, 0.5f, 1.0f, 0.0f, 0.25f, 0.5f, 1.0f, 0.0f } },
-    // 5 ms, 120 ms, -22 dB, 3:1, soft, 100 Hz, 15 %, +2 dB
+// A preset in the parameters' units: attack and release in ms, threshold in
+// dB, ratio n for n:1, knee 1 soft / 0 hard, low cut in Hz (0: off), drive in
+// %, level in dB, mix in %, bypass 0.
+struct InUnits
+{
+    const char* name;
+    const char* description;
+    std::array<float, params::count> values;
+};
+
+const InUnits inUnits[] = {
     { "Vocal",
       "Even lead vocal: fast attack, medium release, low cut in the detector",
-      { 0.368f, 0.288f, 0.45f, 0.667f, 1.0f, 0.233f, 0.15f, 0.567f, 1.0f, 0.0f } },
-    // 20 ms, 100 ms, -18 dB, 4:1, hard, 60 Hz, 30 %, +2 dB
+      { 5.0f, 120.0f, -22.0f, 3.0f, 1.0f, 100.0f, 15.0f, 2.0f, 100.0f, 0.0f } },
     { "Drum Bus",
       "Punchy drums: the attack lets transients through, hard knee, some drive",
-      { 0.585f, 0.271f, 0.55f, 0.75f, 0.0f, 0.159f, 0.3f, 0.567f, 1.0f, 0.0f } },
-    // 10 ms, 200 ms, -20 dB, 4:1, soft, no low cut, 20 %, +1.5 dB
+      { 20.0f, 100.0f, -18.0f, 4.0f, 0.0f, 60.0f, 30.0f, 2.0f, 100.0f, 0.0f } },
     { "Bass",
       "Steady bass: firm ratio, release long enough not to distort low notes",
-      { 0.464f, 0.342f, 0.5f, 0.75f, 1.0f, 0.0f, 0.2f, 0.55f, 1.0f, 0.0f } },
-    // 15 ms, 250 ms, -20 dB, 2.5:1, soft, 80 Hz, 10 %, +1 dB
+      { 10.0f, 200.0f, -20.0f, 4.0f, 1.0f, 0.0f, 20.0f, 1.5f, 100.0f, 0.0f } },
     { "Acoustic Guitar",
       "Gentle levelling of strummed or picked guitar",
-      { 0.531f, 0.368f, 0.5f, 0.6f, 1.0f, 0.201f, 0.1f, 0.533f, 1.0f, 0.0f } },
-    // 30 ms, 300 ms, -12 dB, 2:1, soft, 40 Hz, 5 %, +1 dB
+      { 15.0f, 250.0f, -20.0f, 2.5f, 1.0f, 80.0f, 10.0f, 1.0f, 100.0f, 0.0f } },
     { "Mix Bus Glue",
       "A dB or two of slow reduction that holds a mix together",
-      { 0.669f, 0.391f, 0.7f, 0.5f, 1.0f, 0.101f, 0.05f, 0.533f, 1.0f, 0.0f } },
-    // 1 ms, 60 ms, -32 dB, 10:1, hard, no low cut, 60 %, +6 dB, 40 % wet
+      { 30.0f, 300.0f, -12.0f, 2.0f, 1.0f, 40.0f, 5.0f, 1.0f, 100.0f, 0.0f } },
     { "Parallel Crush",
       "Heavy, driven compression mixed under the dry signal",
-      { 0.215f, 0.229f, 0.2f, 0.9f, 0.0f, 0.0f, 0.6f, 0.7f, 0.4f, 0.0f } },
-    // 3 ms, 150 ms, -24 dB, 4:1, soft, 120 Hz, 10 %, +4 dB
+      { 1.0f, 60.0f, -32.0f, 10.0f, 0.0f, 0.0f, 60.0f, 6.0f, 40.0f, 0.0f } },
     { "Podcast Voice",
       "Spoken word, close and even, rumble kept out of the detector",
-      { 0.311f, 0.311f, 0.4f, 0.75f, 1.0f, 0.26f, 0.1f, 0.633f, 1.0f, 0.0f } },
-    // 30 ms, 500 ms, -10 dB, 1.5:1, soft, 30 Hz, no drive, +1 dB
+      { 3.0f, 150.0f, -24.0f, 4.0f, 1.0f, 120.0f, 10.0f, 4.0f, 100.0f, 0.0f } },
     { "Gentle Mastering",
       "Low ratio, slow release, clean: a final touch of density",
-      { 0.669f, 0.464f, 0.75f, 0.333f, 1.0f, 0.059f, 0.0f, 0.533f, 1.0f, 0.0f } },
-} };
+      { 30.0f, 500.0f, -10.0f, 1.5f, 1.0f, 30.0f, 0.0f, 1.0f, 100.0f, 0.0f } },
+};
+
+std::array<FactoryPreset, 9> makePresets()
+{
+    std::array<FactoryPreset, 9> result {};
+    result[0] = { "Init", "The values of a new instance", {} };
+    for (int i = 0; i < params::count; ++i)
+        result[0].values[static_cast<size_t> (i)] = params::toNormalised (i, params::initialStoredValue (i));
+
+    size_t next = 1;
+    for (const auto& preset : inUnits)
+    {
+        auto& out = result[next++];
+        out.name = preset.name;
+        out.description = preset.description;
+        for (int i = 0; i < params::count; ++i)
+        {
+            const float value = preset.values[static_cast<size_t> (i)];
+            out.values[static_cast<size_t> (i)] = i == params::lowCut && value == 0.0f ? 0.0f : params::fromUnitValue (i, value);
+        }
+    }
+    return result;
+}
 
 bool equalIgnoringCase (std::string_view a, std::string_view b) noexcept
 {
@@ -56,11 +77,15 @@ bool equalIgnoringCase (std::string_view a, std::string_view b) noexcept
 }
 } // namespace
 
-const std::array<FactoryPreset, 9>& factoryPresets() noexcept { return presets; }
+const std::array<FactoryPreset, 9>& factoryPresets() noexcept
+{
+    static const auto presets = makePresets();
+    return presets;
+}
 
 const FactoryPreset* findFactoryPreset (std::string_view name) noexcept
 {
-    for (const auto& preset : presets)
+    for (const auto& preset : factoryPresets())
         if (equalIgnoringCase (preset.name, name))
             return &preset;
     return nullptr;

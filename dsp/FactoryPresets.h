@@ -18,7 +18,7 @@ struct FactoryPreset
     std::array<float, params::count> values;
 };
 
-// Every factory preset, "Init" (a new plug-in's values) first.
+// Every factory preset, "Init" (a new instance's values) first.
 const std::array<FactoryPreset, 9>& factoryPresets() noexcept;
 
 // The preset of that name in any letter case, or nullptr.

@@ -305,57 +305,34 @@ std::optional<float> parseValueText (int index, const std::string& text)
     if (unit.empty())
         return acceptNormalised (number);
 
+    // The number in the parameter's unit (unitRange) and the range check; the
+    // value then goes through fromUnitValue, exactly as an LV2 host's setting does.
+    double value = number;
+    bool valid = false;
     switch (index)
     {
         case attack:
         case release:
-        {
-            double seconds = 0.0;
-            if (unit == "ms")
-                seconds = number / 1000.0;
-            else if (unit == "s")
-                seconds = number;
-            else
-                return std::nullopt;
-            const double full = index == attack ? 0.1 : 5.0;
-            if (seconds < 0.0)
-                return std::nullopt;
-            return acceptNormalised (std::cbrt (seconds / full));
-        }
-        case threshold:
-            if (unit != "db")
-                return std::nullopt;
-            return acceptNormalised ((number + 40.0) / 40.0);
-        case level:
-            if (unit != "db")
-                return std::nullopt;
-            return acceptNormalised (number / 30.0 + 0.5);
-        case ratio:
-        {
-            if (unit != ":1" || number < 1.0)
-                return std::nullopt;
-            return acceptNormalised (1.0 - 1.0 / number);
-        }
+            if (unit == "s")
+                value = number * 1000.0;
+            valid = (unit == "ms" || unit == "s") && value >= 0.0 && value <= unitRange (index).maximum * (1.0 + 1e-6);
+            break;
+        case threshold: valid = unit == "db" && value >= -40.0 - 1e-4 && value <= 1e-4; break;
+        case level: valid = unit == "db" && value >= -15.0 - 1e-4 && value <= 15.0 + 1e-4; break;
+        case ratio: valid = unit == ":1" && value >= 1.0; break;
         case lowCut:
-        {
-            double hertz = 0.0;
-            if (unit == "hz")
-                hertz = number;
-            else if (unit == "khz")
-                hertz = number * 1000.0;
-            else
-                return std::nullopt;
-            if (hertz <= 0.0)
-                return std::nullopt;
-            return acceptNormalised ((std::log10 (hertz) - 1.3) / 3.0);
-        }
+            if (unit == "khz")
+                value = number * 1000.0;
+            valid =
+                (unit == "hz" || unit == "khz") && value > 0.0 && std::abs ((std::log10 (value) - 1.3) / 3.0 - 0.5) <= 0.5 + 1e-4;
+            break;
         case drive:
-        case mix:
-            if (unit != "%")
-                return std::nullopt;
-            return acceptNormalised (number / 100.0);
-        default: return std::nullopt;
+        case mix: valid = unit == "%" && value >= -1e-2 && value <= 100.0 + 1e-2; break;
+        default: break;
     }
+    if (! valid)
+        return std::nullopt;
+    return fromUnitValue (index, static_cast<float> (value));
 }
 
 } // namespace vantoril::params

@@ -64,9 +64,16 @@ struct World
         lilv_world_load_all (world);
         LilvNode* uri = lilv_new_uri (world, pluginUri.c_str());
         plugin = lilv_plugins_get_by_uri (lilv_world_get_all_plugins (world), uri);
+        // The plug-in's data files (dsp.ttl), which lilv otherwise reads on first use.
+        if (plugin != nullptr)
+            lilv_world_load_resource (world, uri);
         lilv_node_free (uri);
     }
-    ~World() { lilv_world_free (world); }
+    ~World()
+    {
+        nodes.clear();
+        lilv_world_free (world);
+    }
 
     LilvNode* node (const std::string& uri)
     {
@@ -330,9 +337,8 @@ TEST_F (Lv2Plugin, FactoryPresetsAreListedAndRestoreTheirValues)
     lilv_nodes_free (presets);
 }
 
-// A state as hosts save it (the plug-in's chunk in the framework's base64 form,
-// the same bytes for the same values in every version) restores its values:
-// here Drum Bus, saved by a host.
+// A state as hosts saved it before the parameters had units (the plug-in's
+// chunk in the framework's base64 form) restores its values.
 TEST_F (Lv2Plugin, SavedStateRestores)
 {
     auto& w = world();
@@ -352,11 +358,9 @@ TEST_F (Lv2Plugin, SavedStateRestores)
     lilv_state_restore (state, host.instance, nullptr, nullptr, 0, nullptr);
     lilv_state_free (state);
     const auto values = host.savedValues();
-    const auto* drumBus = presets::findFactoryPreset ("drum bus");
-    ASSERT_NE (drumBus, nullptr);
+    const float saved[params::count] = { 0.585f, 0.271f, 0.55f, 0.75f, 0.0f, 0.159f, 0.3f, 0.567f, 1.0f, 0.0f };
     for (int i = 0; i < params::count; ++i)
-        EXPECT_EQ (static_cast<float> (values[static_cast<size_t> (i)].value_or (-1)), drumBus->values[static_cast<size_t> (i)])
-            << params::name (i);
+        EXPECT_EQ (static_cast<float> (values[static_cast<size_t> (i)].value_or (-1)), saved[i]) << params::name (i);
 }
 
 TEST_F (Lv2Plugin, TellsTheHostNothingUnlessAParameterChanged)

@@ -42,7 +42,16 @@ unset LD_LIBRARY_PATH
 # hard knee, low cut on, drive, level and mix away from their defaults.
 "$render" --demo "$work/demo" >/dev/null || exit 1
 "$render" --float --set Bypass=on "$work/demo/demo-in.wav" "$work/in.wav" || exit 1
-export SETTINGS="0.4 0.35 0.25 0.75 0 0.3 0.6 0.6 0.8 0"
+# LV2 hosts set the parameters in their units; the renderer gives the
+# normalised values the other formats take for the same settings.
+export LV2_SETTINGS="10 200 -30 4 0 158 60 3 80 0"
+set -- $LV2_SETTINGS
+sets="--set Attack=${1}ms --set Release=${2}ms --set Threshold=${3}dB --set Ratio=${4}:1 --set Knee=$5
+      --set LowCut=${6}Hz --set Drive=${7}% --set Level=${8}dB --set Mix=${9}% --set Bypass=${10}"
+# shellcheck disable=SC2086
+SETTINGS=$("$render" $sets --print | awk '{ printf "%s ", $2 }') || exit 1
+export SETTINGS
+echo "settings: $SETTINGS"
 # Ardour runs the plug-in on silence from the moment it is inserted until the
 # export starts, so the direct rendering gets ten seconds of silence first; by
 # then every detector and filter has settled where Ardour leaves them.
@@ -52,10 +61,8 @@ from compare_wav import read, write_float
 channels, values = read('$work/in.wav')
 write_float('$work/padded.wav', channels, 48000, [0.0] * (channels * 480000) + list(values))
 " || exit 1
-set -- $SETTINGS
-"$render" --float --set Attack=$1 --set Release=$2 --set Threshold=$3 --set Ratio=$4 --set Knee=$5 \
-    --set LowCut=$6 --set Drive=$7 --set Level=$8 --set Mix=$9 --set Bypass=${10} \
-    "$work/padded.wav" "$work/direct.wav" || exit 1
+# shellcheck disable=SC2086
+"$render" --float $sets "$work/padded.wav" "$work/direct.wav" || exit 1
 
 status=0
 for kind in ${FORMATS:-LXVST VST3 LV2}; do

@@ -1,10 +1,12 @@
 -- Creates an Ardour session with one stereo track and the plug-in on it, sets
 -- the plug-in's parameters and saves. Arguments come from the environment:
 -- SESSION_DIR, SESSION_NAME, PLUGIN_TYPE (LXVST, VST3 or LV2), SETTINGS (ten
--- normalised values in parameter order).
+-- normalised values in parameter order), LV2_SETTINGS (the same in the
+-- parameters' units, which LV2 uses).
 local dir, name, kind = os.getenv ("SESSION_DIR"), os.getenv ("SESSION_NAME"), os.getenv ("PLUGIN_TYPE")
 local values = {}
-for v in string.gmatch (os.getenv ("SETTINGS"), "%S+") do values[#values + 1] = tonumber (v) end
+local list = kind == "LV2" and os.getenv ("LV2_SETTINGS") or os.getenv ("SETTINGS")
+for v in string.gmatch (list, "%S+") do values[#values + 1] = tonumber (v) end
 local names = { "Attack", "Release", "Threshold", "Ratio", "Knee", "LowCut", "Drive", "Level", "Mix", "Bypass" }
 
 AudioEngine:set_backend ("None (Dummy)", "", "")

@@ -3,6 +3,7 @@
 #include "CompressorChannel.h"
 #include "Drive.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -88,8 +89,11 @@ std::string parameterListing (VantorilAudioProcessor& processor)
     char line[128];
     for (int i = 0; i < params::count; ++i)
     {
-        std::snprintf (line, sizeof (line), "%-10s %-12s %s\n", params::name (i),
-                       juce::String (processor.getNormalisedValue (i), 6).toRawUTF8(), processor.getDisplayText (i).toRawUTF8());
+        // The shortest text that reads back as the same float.
+        char value[32] = {};
+        std::to_chars (value, value + sizeof (value) - 1, processor.getNormalisedValue (i));
+        std::snprintf (line, sizeof (line), "%-10s %-12s %s\n", params::name (i), value,
+                       processor.getDisplayText (i).toRawUTF8());
         out += line;
     }
     return out;
