@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 install_packages cmake ninja-build ccache g++ pkg-config git \
     juce-modules-source fst-dev \
-    libfreetype-dev libfontconfig1-dev libasound2-dev libx11-dev libxrandr-dev \
+    libfreetype-dev libfontconfig1-dev libasound2-dev libjack-jackd2-dev libx11-dev libxrandr-dev \
     libxinerama-dev libxcursor-dev libxext-dev libgl-dev
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"

@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 . scripts/packages.sh
 
 install_packages clang lld libclang-rt-14-dev clang-format libgtest-dev libbenchmark-dev \
-    xvfb xauth imagemagick lv2-dev lilv-utils liblilv-dev ardour python3 dpkg-dev locales \
+    xvfb xauth imagemagick lv2-dev lilv-utils liblilv-dev ardour python3 dpkg-dev lintian desktop-file-utils locales \
     x42-plugins swh-lv2 calf-plugins lsp-plugins-lv2 zam-plugins
 
 # A locale with a decimal comma, for the test that state chunks ignore the host's locale.

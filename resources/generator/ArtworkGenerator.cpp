@@ -762,6 +762,24 @@ Image drawKnobPointer()
 }
 
 //==============================================================================
+// The application icon (256 x 256): the knob with its cap and pointer.
+
+Image drawIcon()
+{
+    constexpr float size = 256.0f;
+    Image image (Image::ARGB, (int) size, (int) size, true);
+    Graphics g (image);
+    g.setImageResamplingQuality (Graphics::highResamplingQuality);
+    const float scale = size / geo::knobPictureSize;
+    g.drawImageTransformed (drawKnobBody(), AffineTransform::scale (scale));
+    const auto cap = drawKnobCap(); // drawn over the whole knob, at a higher resolution
+    g.drawImageTransformed (cap, AffineTransform::scale (size / (float) cap.getWidth()));
+    const float c = geo::knobPictureSize * 0.5f;
+    g.drawImageTransformed (drawKnobPointer(), AffineTransform::rotation (geo::knobAngle (0.7f), c, c).scaled (scale));
+    return image;
+}
+
+//==============================================================================
 bool writePng (const Image& image, const File& file)
 {
     file.deleteFile();
@@ -803,5 +821,6 @@ int main (int argc, char** argv)
     ok &= writePng (drawKnobBody(), dir.getChildFile ("knob_body.png"));
     ok &= writePng (drawKnobCap(), dir.getChildFile ("knob_cap.png"));
     ok &= writePng (drawKnobPointer(), dir.getChildFile ("knob_pointer.png"));
+    ok &= writePng (drawIcon(), dir.getChildFile ("vantoril-icon.png"));
     return ok ? 0 : 1;
 }
