@@ -3,6 +3,8 @@
 #include "WidgetGeometry.h"
 #include "resources/Artwork.h"
 
+#include <cmath>
+
 namespace geo = vantoril::geometry;
 
 ZDQVuMeter::ZDQVuMeter()
@@ -13,12 +15,37 @@ ZDQVuMeter::ZDQVuMeter()
     setSize (300, 300);
 }
 
+namespace
+{
+// The pixels a needle of that length covers at that level.
+juce::Rectangle<int> needleBox (float level, float length)
+{
+    const float theta = geo::meterAngle (level);
+    const juce::Point<float> pivot (geo::meterPivotX, geo::meterPivotY);
+    const juce::Point<float> tip (pivot.x + length * std::sin (theta), pivot.y - length * std::cos (theta));
+    return juce::Rectangle<float> (pivot, tip).getSmallestIntegerContainer();
+}
+} // namespace
+
+juce::Rectangle<int> ZDQVuMeter::needlesArea() const
+{
+    // The needle, its shadow 10 px below and the peak needle (also where it was
+    // before peak hold was switched off), with room for the line widths.
+    const auto needle = needleBox (level, geo::meterNeedleLength);
+    return needle.getUnion (needle.translated (0, 10))
+        .getUnion (needleBox (peakLevel, geo::meterPeakNeedleLength))
+        .expanded (4)
+        .getIntersection (getLocalBounds());
+}
+
 void ZDQVuMeter::setLevel (float newLevel)
 {
     // A NaN never compares equal, so it is always taken.
     if (newLevel == level)
         return;
 
+    // Only the needles move: what they covered before and cover now is redrawn.
+    const auto before = needlesArea();
     level = newLevel;
 
     if (peakHoldEnabled)
@@ -27,17 +54,17 @@ void ZDQVuMeter::setLevel (float newLevel)
         {
             peakLevel = newLevel;
             peakFallStep = 1e-6f;
-            repaint();
-            return;
         }
-
-        // The held peak falls by a step that grows 10 % per call.
-        const float fallen = peakLevel - peakFallStep;
-        peakLevel = newLevel > fallen ? newLevel : fallen;
-        peakFallStep *= 1.1f;
+        else
+        {
+            // The held peak falls by a step that grows 10 % per call.
+            const float fallen = peakLevel - peakFallStep;
+            peakLevel = newLevel > fallen ? newLevel : fallen;
+            peakFallStep *= 1.1f;
+        }
     }
 
-    repaint();
+    repaint (before.getUnion (needlesArea()));
 }
 
 void ZDQVuMeter::paintButton (juce::Graphics& g, bool, bool)

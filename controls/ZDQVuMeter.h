@@ -10,7 +10,7 @@ public:
     ZDQVuMeter();
 
     // Shows a new linear level (1.0 = the face's 0 dB mark); repaints only when
-    // the level changed.
+    // the level changed, and only where the needles were and are.
     void setLevel (float newLevel);
 
     void paintButton (juce::Graphics& g, bool isMouseOver, bool isButtonDown) override;
@@ -23,6 +23,8 @@ public:
     bool peakHoldEnabled = true;
 
 private:
+    juce::Rectangle<int> needlesArea() const;
+
     float level = 0.0f;
     float peakLevel = 0.0f;
     float peakFallStep = 0.0f;

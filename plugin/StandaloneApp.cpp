@@ -31,6 +31,14 @@ public:
                         : 100);
     }
 
+    // Moves and shrinks the window into the display it is on (a larger scale
+    // makes it grow from where it was placed for 100 %).
+    void keepOnScreen()
+    {
+        if (const auto* display = juce::Desktop::getInstance().getDisplays().getDisplayForRect (getScreenBounds()))
+            setBounds (getBounds().constrainedWithin (display->userArea));
+    }
+
 private:
     juce::PropertySet* settings() const { return pluginHolder != nullptr ? pluginHolder->settings.get() : nullptr; }
 
@@ -73,6 +81,7 @@ private:
         if (result >= firstScaleItem && result < firstScaleItem + static_cast<int> (std::size (scalePercentages)))
         {
             applyScale (scalePercentages[result - firstScaleItem]);
+            keepOnScreen();
             if (auto* s = settings())
                 s->setValue (scaleKey, currentPercentage);
             return;
@@ -110,6 +119,7 @@ public:
             juce::LookAndFeel::getDefaultLookAndFeel().findColour (juce::ResizableWindow::backgroundColourId),
             properties.getUserSettings(), false);
         window->applyStoredScale();
+        window->keepOnScreen();
         window->setVisible (true);
     }
 

@@ -314,6 +314,60 @@ TEST_F (Gui, MeterRepaintsOnlyOnChange)
     meter.setCachedComponentImage (nullptr);
 }
 
+// Records the areas a component asks to have redrawn.
+struct RepaintAreas : juce::CachedComponentImage
+{
+    juce::RectangleList<int>* areas;
+    explicit RepaintAreas (juce::RectangleList<int>* a) : areas (a) {}
+    void paint (juce::Graphics&) override {}
+    bool invalidateAll() override
+    {
+        areas->add ({ 0, 0, 100000, 100000 });
+        return true;
+    }
+    bool invalidate (const juce::Rectangle<int>& area) override
+    {
+        areas->add (area);
+        return true;
+    }
+    void releaseResources() override {}
+};
+
+// A moving needle redraws where the needles were and are, not the whole face:
+// the pixels that change are inside the area asked for, and it is small.
+TEST_F (Gui, MeterRedrawsOnlyWhereTheNeedlesMove)
+{
+    for (const bool peakHold : { true, false })
+    {
+        ZDQVuMeter meter;
+        meter.peakHoldEnabled = peakHold;
+        meter.setVisible (true);
+        meter.setLevel (0.8f);
+        for (float level = 0.75f; level > 0.3f; level -= 0.05f)
+        {
+            const auto before = meter.createComponentSnapshot (meter.getLocalBounds());
+            juce::RectangleList<int> areas;
+            meter.setCachedComponentImage (new RepaintAreas (&areas));
+            areas.clear();
+            meter.setLevel (level);
+            meter.setCachedComponentImage (nullptr);
+            const auto after = meter.createComponentSnapshot (meter.getLocalBounds());
+
+            ASSERT_EQ (areas.getNumRectangles(), 1);
+            const auto area = areas.getBounds();
+            EXPECT_LT (area.getWidth() * area.getHeight(), 300 * 300 / 3) << level;
+            for (int y = 0; y < 300; ++y)
+                for (int x = 0; x < 300; ++x)
+                {
+                    if (before.getPixelAt (x, y) != after.getPixelAt (x, y))
+                    {
+                        ASSERT_TRUE (area.contains (x, y)) << level << " at " << x << ", " << y;
+                    }
+                }
+        }
+    }
+}
+
 //==============================================================================
 // Pictures
 
