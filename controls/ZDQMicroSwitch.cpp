@@ -15,7 +15,11 @@ void ZDQMicroSwitch::paintButton (juce::Graphics& g, bool, bool)
 {
     const bool on = getToggleState();
     g.setColour (juce::Colours::black);
-    const auto& image = on ? onImage : offImage;
+    // Scaled-up contexts get the double-resolution pictures.
+    const auto resolution = vantoril::artwork::resolutionFor (g);
+    const auto image = resolution == vantoril::artwork::Resolution::normal
+        ? (on ? onImage : offImage)
+        : (on ? vantoril::artwork::switchOn (resolution) : vantoril::artwork::switchOff (resolution));
     // Always the fixed 32 x 32 square at the top left, whatever the size.
     g.drawImage (image, 0, 0, 32, 32, 0, 0, image.getWidth(), image.getHeight(), false);
 }

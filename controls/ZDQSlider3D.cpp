@@ -18,9 +18,14 @@ void ZDQSlider3D::paint (juce::Graphics& g)
     const int width = getWidth();
     const int height = getHeight();
 
+    // Scaled-up contexts get the double-resolution pictures.
+    const auto resolution = vantoril::artwork::resolutionFor (g);
+    const bool doubled = resolution == vantoril::artwork::Resolution::doubled;
+    const auto body = doubled ? vantoril::artwork::knobBody (resolution) : bodyImage;
+    const auto pointer = doubled ? vantoril::artwork::knobPointer (resolution) : pointerImage;
+
     g.setColour (juce::Colours::black);
-    g.drawImage (bodyImage, 0, 0, proportionOfWidth (1.0f), proportionOfHeight (1.0f), 0, 0, bodyImage.getWidth(),
-                 bodyImage.getHeight(), false);
+    g.drawImage (body, 0, 0, proportionOfWidth (1.0f), proportionOfHeight (1.0f), 0, 0, body.getWidth(), body.getHeight(), false);
 
     // Both offsets are fractions of the width.
     const int dx = proportionOfWidth (capOffsetX);
@@ -42,7 +47,7 @@ void ZDQSlider3D::paint (juce::Graphics& g)
     g.saveState();
     g.addTransform (
         juce::AffineTransform::rotation (theta, static_cast<float> (dx + width / 2), static_cast<float> (dy + height / 2)));
-    g.drawImageWithin (pointerImage, dx, dy, proportionOfWidth (1.0f), proportionOfHeight (1.0f),
-                       juce::RectanglePlacement::centred, false);
+    g.drawImageWithin (pointer, dx, dy, proportionOfWidth (1.0f), proportionOfHeight (1.0f), juce::RectanglePlacement::centred,
+                       false);
     g.restoreState();
 }

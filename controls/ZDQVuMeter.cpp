@@ -71,8 +71,12 @@ void ZDQVuMeter::paintButton (juce::Graphics& g, bool, bool)
 {
     const float px = geo::meterPivotX, py = geo::meterPivotY;
 
+    // Scaled-up contexts get the double-resolution pictures.
+    const auto resolution = vantoril::artwork::resolutionFor (g);
+    const bool doubled = resolution == vantoril::artwork::Resolution::doubled;
+
     g.setColour (juce::Colours::black);
-    g.drawImageAt (faceImage, 0, 0);
+    vantoril::artwork::drawAt (g, doubled ? vantoril::artwork::meterFace (resolution) : faceImage, resolution, 0, 0);
 
     const float theta = geo::meterAngle (level);
 
@@ -102,5 +106,5 @@ void ZDQVuMeter::paintButton (juce::Graphics& g, bool, bool)
         g.restoreState();
     }
 
-    g.drawImageAt (glassImage, 0, 0);
+    vantoril::artwork::drawAt (g, doubled ? vantoril::artwork::meterGlass (resolution) : glassImage, resolution, 0, 0);
 }

@@ -54,6 +54,26 @@ std::unique_ptr<juce::Label> makeLabel (juce::Component& parent, const juce::Str
 void place (juce::Component& component, const lay::Bounds& b) { component.setBounds (b.x, b.y, b.width, b.height); }
 } // namespace
 
+namespace
+{
+// The bypass picture button; in scaled-up contexts it shows the picture at
+// double resolution over the same area.
+class BypassButton final : public juce::ImageButton
+{
+public:
+    using juce::ImageButton::ImageButton;
+
+    void paintButton (juce::Graphics& g, bool isMouseOver, bool isButtonDown) override
+    {
+        const auto resolution = vantoril::artwork::resolutionFor (g);
+        if (resolution == vantoril::artwork::Resolution::normal)
+            juce::ImageButton::paintButton (g, isMouseOver, isButtonDown);
+        else
+            g.drawImage (vantoril::artwork::bypassOverlay (resolution), getLocalBounds().toFloat());
+    }
+};
+} // namespace
+
 VantorilUI::VantorilUI (VantorilAudioProcessor* owner)
 {
     auto makeKnob = [this] (const char* name)
@@ -77,7 +97,7 @@ VantorilUI::VantorilUI (VantorilAudioProcessor* owner)
     levelText = makeLabel (*this, "new label", "0 dB", LabelStyle::readout);
     thresholdText = makeLabel (*this, "new label", "0 dB", LabelStyle::readout);
 
-    bypassButton = std::make_unique<juce::ImageButton> ("Bypass");
+    bypassButton = std::make_unique<BypassButton> ("Bypass");
     addAndMakeVisible (bypassButton.get());
     bypassButton->setButtonText ("new button");
     bypassButton->addListener (this);
@@ -186,8 +206,12 @@ void VantorilUI::paint (juce::Graphics& g)
 {
     g.fillAll (juce::Colours::white);
     g.setColour (juce::Colours::black);
-    g.drawImage (backgroundImage, 0, 0, proportionOfWidth (1.0f), proportionOfHeight (1.0f), 0, 0, backgroundImage.getWidth(),
-                 backgroundImage.getHeight(), false);
+    // Scaled-up contexts get the double-resolution picture.
+    const auto resolution = vantoril::artwork::resolutionFor (g);
+    const auto background =
+        resolution == vantoril::artwork::Resolution::normal ? backgroundImage : vantoril::artwork::panelBackground (resolution);
+    g.drawImage (background, 0, 0, proportionOfWidth (1.0f), proportionOfHeight (1.0f), 0, 0, background.getWidth(),
+                 background.getHeight(), false);
 }
 
 void VantorilUI::resized()

@@ -7,15 +7,42 @@ namespace vantoril::artwork
 namespace
 {
 juce::Image load (const char* data, int size) { return juce::ImageCache::getFromMemory (data, size); }
+
+juce::Image pick (Resolution resolution, const char* normal, int normalSize, const char* doubled, int doubledSize)
+{
+    return resolution == Resolution::doubled ? load (doubled, doubledSize) : load (normal, normalSize);
+}
 } // namespace
 
-juce::Image panelBackground() { return load (VantorilArtwork::panel_background_png, VantorilArtwork::panel_background_pngSize); }
-juce::Image bypassOverlay() { return load (VantorilArtwork::bypass_overlay_png, VantorilArtwork::bypass_overlay_pngSize); }
-juce::Image meterFace() { return load (VantorilArtwork::meter_face_png, VantorilArtwork::meter_face_pngSize); }
-juce::Image meterGlass() { return load (VantorilArtwork::meter_glass_png, VantorilArtwork::meter_glass_pngSize); }
-juce::Image switchOff() { return load (VantorilArtwork::switch_off_png, VantorilArtwork::switch_off_pngSize); }
-juce::Image switchOn() { return load (VantorilArtwork::switch_on_png, VantorilArtwork::switch_on_pngSize); }
-juce::Image knobBody() { return load (VantorilArtwork::knob_body_png, VantorilArtwork::knob_body_pngSize); }
+Resolution resolutionFor (juce::Graphics& g)
+{
+    return g.getInternalContext().getPhysicalPixelScaleFactor() > 1.0f ? Resolution::doubled : Resolution::normal;
+}
+
+#define VANTORIL_PICTURE(function, name)                                                                                         \
+    juce::Image function (Resolution resolution)                                                                                 \
+    {                                                                                                                            \
+        return pick (resolution, VantorilArtwork::name##_png, VantorilArtwork::name##_pngSize, VantorilArtwork::name##_2x_png,   \
+                     VantorilArtwork::name##_2x_pngSize);                                                                        \
+    }
+
+VANTORIL_PICTURE (panelBackground, panel_background)
+VANTORIL_PICTURE (bypassOverlay, bypass_overlay)
+VANTORIL_PICTURE (meterFace, meter_face)
+VANTORIL_PICTURE (meterGlass, meter_glass)
+VANTORIL_PICTURE (switchOff, switch_off)
+VANTORIL_PICTURE (switchOn, switch_on)
+VANTORIL_PICTURE (knobBody, knob_body)
+VANTORIL_PICTURE (knobPointer, knob_pointer)
+#undef VANTORIL_PICTURE
+
 juce::Image knobCap() { return load (VantorilArtwork::knob_cap_png, VantorilArtwork::knob_cap_pngSize); }
-juce::Image knobPointer() { return load (VantorilArtwork::knob_pointer_png, VantorilArtwork::knob_pointer_pngSize); }
+
+void drawAt (juce::Graphics& g, const juce::Image& picture, Resolution resolution, int x, int y)
+{
+    if (resolution == Resolution::normal)
+        g.drawImageAt (picture, x, y);
+    else
+        g.drawImageTransformed (picture, juce::AffineTransform::scale (0.5f).translated ((float) x, (float) y));
+}
 } // namespace vantoril::artwork

@@ -315,6 +315,29 @@ TEST_F (VstHostTest, EditorRectangle)
     EXPECT_EQ (rect->bottom - rect->top, 300);
 }
 
+// Hosts that scale plug-in editors say so with the content-scale request
+// (vendor-specific 'PreS' 'AeCs' with the factor); the editor grows with it.
+TEST_F (VstHostTest, EditorFollowsTheHostsScaleFactor)
+{
+    VstInstance plugin (library());
+    const auto fourCharacters = [] (const char* text)
+    {
+        return (VstIntPtr) (((unsigned) text[0] << 24) | ((unsigned) text[1] << 16) | ((unsigned) text[2] << 8) |
+                            (unsigned) text[3]);
+    };
+    for (const auto& [scale, width, height] :
+         { std::tuple { 2.0f, 1800, 600 }, std::tuple { 1.5f, 1350, 450 }, std::tuple { 1.0f, 900, 300 } })
+    {
+        EXPECT_EQ (plugin.dispatch (vst::vendorSpecific, (int) fourCharacters ("PreS"), fourCharacters ("AeCs"), nullptr, scale),
+                   1);
+        ERect* rect = nullptr;
+        plugin.dispatch (vst::editGetRect, 0, 0, &rect);
+        ASSERT_NE (rect, nullptr);
+        EXPECT_EQ (rect->right - rect->left, width) << scale;
+        EXPECT_EQ (rect->bottom - rect->top, height) << scale;
+    }
+}
+
 //==============================================================================
 // The process path and the host's structures, as a careless host uses them.
 

@@ -27,6 +27,7 @@ enum Opcode
     getVendorString = 47,
     getProductString = 48,
     getVendorVersion = 49,
+    vendorSpecific = 50,
     canDo = 51,
     getTailSize = 52,
     getVstVersion = 58,

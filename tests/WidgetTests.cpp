@@ -5,6 +5,8 @@
 #include "controls/ZDQSlider3D.h"
 #include "controls/ZDQVuMeter.h"
 #include "editor/PanelLayout.h"
+#include "editor/VantorilUI.h"
+#include "processor/VantorilAudioProcessor.h"
 #include "resources/Artwork.h"
 
 #include <gtest/gtest.h>
@@ -131,6 +133,38 @@ TEST_F (Gui, KnobEdgeLineJoinsBodyAndCap)
 
 //==============================================================================
 // Switch
+
+// Drawn by a host that scales the editor to 200 %, the widgets and the panel
+// show their double-resolution pictures pixel for pixel; at 100 % the normal ones.
+TEST_F (Gui, ScaledUpContextsShowTheDoubleResolutionPictures)
+{
+    using art::Resolution;
+    auto samePixels = [] (const juce::Image& rendered, const juce::Image& picture, juce::Rectangle<int> area)
+    {
+        int differing = 0;
+        for (int y = area.getY(); y < area.getBottom(); ++y)
+            for (int x = area.getX(); x < area.getRight(); ++x)
+                differing += rendered.getPixelAt (x, y) != picture.getPixelAt (x, y) ? 1 : 0;
+        return differing;
+    };
+
+    ZDQMicroSwitch sw;
+    sw.setToggleState (true, juce::dontSendNotification);
+    EXPECT_EQ (samePixels (sw.createComponentSnapshot (sw.getLocalBounds(), true, 1.0f), art::switchOn(), { 32, 32 }), 0);
+    const auto doubled = sw.createComponentSnapshot (sw.getLocalBounds(), true, 2.0f);
+    ASSERT_EQ (doubled.getWidth(), 64);
+    EXPECT_EQ (samePixels (doubled, art::switchOn (Resolution::doubled), { 64, 64 }), 0);
+    EXPECT_GT (samePixels (doubled, art::switchOn().rescaled (64, 64, juce::Graphics::lowResamplingQuality), { 64, 64 }), 100);
+
+    // The panel: a corner with no widget on it.
+    VantorilAudioProcessor processor;
+    VantorilUI panel (&processor);
+    const juce::Rectangle<int> corner (0, 0, 60, 40);
+    EXPECT_EQ (
+        samePixels (panel.createComponentSnapshot (corner, true, 2.0f), art::panelBackground (Resolution::doubled), corner * 2),
+        0);
+    EXPECT_EQ (samePixels (panel.createComponentSnapshot (corner, true, 1.0f), art::panelBackground(), corner), 0);
+}
 
 TEST_F (Gui, SwitchShowsItsState)
 {

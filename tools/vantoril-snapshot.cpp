@@ -1,8 +1,9 @@
 // Renders the editor, as a host would show it, into a PNG without a window:
-//   vantoril-snapshot OUTPUT.png [NAME=VALUE ...] [--bypass] [--peak] [--signal]
+//   vantoril-snapshot OUTPUT.png [NAME=VALUE ...] [--bypass] [--peak] [--signal] [--scale=S]
 // NAME=VALUE sets a parameter to a normalised value; --signal runs a loud test
 // signal through the processor first so the meter moves; --peak switches the
-// meter to the output peak display.
+// meter to the output peak display; --scale=S draws it as a host that scales the
+// editor by S (e.g. 2 on a HiDPI display) shows it.
 //   vantoril-snapshot --widgets DIRECTORY
 // writes pictures of the single widgets: the knob at three values, both switch
 // positions and the meter with its peak needle.
@@ -97,6 +98,7 @@ int main (int argc, char** argv)
     auto& processor = dynamic_cast<VantorilAudioProcessor&> (*owned);
 
     bool signal = false, peak = false;
+    float scale = 1.0f;
     for (int i = 2; i < argc; ++i)
     {
         const juce::String arg (argv[i]);
@@ -104,6 +106,15 @@ int main (int argc, char** argv)
             signal = true;
         else if (arg == "--peak")
             peak = true;
+        else if (arg.startsWith ("--scale="))
+        {
+            scale = arg.fromFirstOccurrenceOf ("=", false, false).getFloatValue();
+            if (! (scale >= 1.0f && scale <= 4.0f))
+            {
+                std::fprintf (stderr, "--scale expects 1 to 4, got %s\n", argv[i]);
+                return 2;
+            }
+        }
         else if (arg.containsChar ('='))
         {
             bool found = false;
@@ -148,7 +159,7 @@ int main (int argc, char** argv)
     for (int i = 0; i < 200; ++i)
         panel->timerCallback (VantorilUI::meterTimerId);
 
-    const auto image = editor->createComponentSnapshot (editor->getLocalBounds(), true, 1.0f);
+    const auto image = editor->createComponentSnapshot (editor->getLocalBounds(), true, scale);
     if (! writePng (image, juce::File::getCurrentWorkingDirectory().getChildFile (argv[1])))
         return 1;
     editor.reset();

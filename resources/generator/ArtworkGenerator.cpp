@@ -21,6 +21,35 @@ namespace lay = vantoril::layout;
 namespace
 {
 //==============================================================================
+// Resolution. The drawing code works in logical pixels (the sizes the widgets
+// show); pixelScale is how many picture pixels each has: 1 for the pictures
+// shown at normal size, 2 for their versions for scaled-up (HiDPI) displays.
+
+int pixelScale = 1;
+
+// A picture of the logical size at the current resolution.
+Image newPicture (int width, int height, bool clear)
+{
+    return Image (Image::ARGB, width * pixelScale, height * pixelScale, clear);
+}
+
+// A context that draws into a picture from newPicture in logical pixels.
+void useLogicalPixels (Graphics& g)
+{
+    if (pixelScale != 1)
+        g.addTransform (AffineTransform::scale ((float) pixelScale));
+}
+
+// Draws a picture made at the current resolution with its top left at a logical position.
+void drawPicture (Graphics& g, const Image& picture, int x, int y)
+{
+    if (pixelScale == 1)
+        g.drawImageAt (picture, x, y);
+    else
+        g.drawImageTransformed (picture, AffineTransform::scale (1.0f / (float) pixelScale).translated ((float) x, (float) y));
+}
+
+//==============================================================================
 // Deterministic noise
 
 struct Random32
@@ -68,11 +97,12 @@ Colour shade (Colour base, float amount) // amount -1..1: darker..lighter
 }
 
 // Brushed metal with horizontal grain and a broad, soft anisotropic highlight.
-Image brushedMetal (int width, int height, Colour base, float grain, float sheen, uint32 seed)
+Image brushedMetal (int logicalWidth, int logicalHeight, Colour base, float grain, float sheen, uint32 seed)
 {
-    Image image (Image::ARGB, width, height, false);
-    const auto coarse = streakField (width, height, seed, 40);
-    const auto fine = streakField (width, height, seed + 17, 6);
+    Image image = newPicture (logicalWidth, logicalHeight, false);
+    const int width = image.getWidth(), height = image.getHeight();
+    const auto coarse = streakField (width, height, seed, 40 * pixelScale);
+    const auto fine = streakField (width, height, seed + 17, 6 * pixelScale);
     Random32 random (seed + 99);
     Image::BitmapData data (image, Image::BitmapData::writeOnly);
     for (int y = 0; y < height; ++y)
@@ -93,11 +123,12 @@ Image brushedMetal (int width, int height, Colour base, float grain, float sheen
 }
 
 // Lathe-turned metal: concentric grooves and the conical highlights they catch.
-Image turnedMetal (int size, Colour base, float grain, float sheen, uint32 seed)
+Image turnedMetal (int logicalSize, Colour base, float grain, float sheen, uint32 seed)
 {
-    Image image (Image::ARGB, size, size, false);
+    Image image = newPicture (logicalSize, logicalSize, false);
+    const int size = image.getWidth();
     Random32 random (seed);
-    std::vector<float> grooves ((size_t) size * 4);
+    std::vector<float> grooves ((size_t) logicalSize * 4);
     for (auto& g : grooves)
         g = random.next() - 0.5f;
     // Smooth the grooves a little so they read as fine rings, not noise.
@@ -114,7 +145,7 @@ Image turnedMetal (int size, Colour base, float grain, float sheen, uint32 seed)
             const float dx = (float) x + 0.5f - centre, dy = (float) y + 0.5f - centre;
             const float r = std::sqrt (dx * dx + dy * dy);
             const float theta = std::atan2 (dy, dx);
-            const float ring = rings[(size_t) jmin ((int) (r * 2.0f), (int) rings.size() - 1)];
+            const float ring = rings[(size_t) jmin ((int) (r * 2.0f / (float) pixelScale), (int) rings.size() - 1)];
             const float cone = 0.55f * std::pow (std::abs (std::cos (theta + 0.6f)), 6.0f) -
                 0.25f * std::pow (std::abs (std::sin (theta + 0.6f)), 3.0f);
             const float dome = -0.18f * (dx + dy) / (float) size;
@@ -127,7 +158,7 @@ void fillWithImage (Graphics& g, const Path& shape, const Image& texture, Point<
 {
     Graphics::ScopedSaveState state (g);
     g.reduceClipRegion (shape);
-    g.drawImageAt (texture, origin.x, origin.y);
+    drawPicture (g, texture, origin.x, origin.y);
 }
 
 Path circle (float cx, float cy, float r)
@@ -329,11 +360,12 @@ void drawLogo (Graphics& g, Rectangle<float> area)
 
 Image drawPanel (bool bypassLit)
 {
-    Image image (Image::ARGB, lay::panelWidth, lay::panelHeight, true);
+    Image image = newPicture (lay::panelWidth, lay::panelHeight, true);
     Graphics g (image);
+    useLogicalPixels (g);
 
     const auto chassis = brushedMetal (900, 300, Colour (0xff16171a), 0.10f, 0.02f, 3);
-    g.drawImageAt (chassis, 0, 0);
+    drawPicture (g, chassis, 0, 0);
 
     const auto darkMetal = brushedMetal (900, 300, Colour (0xff3b3d42), 0.30f, 0.10f, 11);
     const auto bayMetal = brushedMetal (900, 300, Colour (0xff26272b), 0.16f, 0.05f, 23);
@@ -430,8 +462,9 @@ Path meterArch (Rectangle<float> box)
 
 Image drawMeterFace()
 {
-    Image image (Image::ARGB, 300, 300, true);
+    Image image = newPicture (300, 300, true);
     Graphics g (image);
+    useLogicalPixels (g);
 
     // Frame plate in the arch's shape, then the cream dial inside it.
     const Rectangle<float> box (4.0f, 5.0f, 293.0f, 294.0f);
@@ -537,8 +570,9 @@ Path meterWindow()
 
 Image drawMeterGlass()
 {
-    Image image (Image::ARGB, 300, 300, true);
+    Image image = newPicture (300, 300, true);
     Graphics g (image);
+    useLogicalPixels (g);
 
     // Opaque bezel with the window cut out.
     Path bezel;
@@ -554,9 +588,10 @@ Image drawMeterGlass()
         Graphics::ScopedSaveState state (g);
         g.reduceClipRegion (bezel);
         g.excludeClipRegion ({ 0, 0, 0, 0 });
-        Image bezelImage (Image::ARGB, 300, 300, true);
+        Image bezelImage = newPicture (300, 300, true);
         {
             Graphics b (bezelImage);
+            useLogicalPixels (b);
             ColourGradient black (Colour (0xff2a2b2f), 40.0f, 20.0f, Colour (0xff050506), 260.0f, 290.0f, false);
             b.setGradientFill (black);
             b.fillPath (bezel);
@@ -572,9 +607,10 @@ Image drawMeterGlass()
             drawSpacedText (b, "GAIN  /  PEAK", font (7.5f, true), 0.3f, { 90.0f, 236.0f, 120.0f, 10.0f }, Colour (0xff8d9096));
         }
         // Cut the window out of the black.
-        Image mask (Image::ARGB, 300, 300, true);
+        Image mask = newPicture (300, 300, true);
         {
             Graphics m (mask);
+            useLogicalPixels (m);
             m.setColour (Colours::white);
             m.fillPath (windowOnly);
             m.setColour (Colours::transparentBlack);
@@ -582,15 +618,16 @@ Image drawMeterGlass()
         Image::BitmapData bezelData (bezelImage, Image::BitmapData::readWrite);
         Image::BitmapData maskData (mask, Image::BitmapData::readOnly);
         // The hood stays opaque inside the window.
-        Image hoodMask (Image::ARGB, 300, 300, true);
+        Image hoodMask = newPicture (300, 300, true);
         {
             Graphics h (hoodMask);
+            useLogicalPixels (h);
             h.setColour (Colours::white);
             h.fillPath (hood);
         }
         Image::BitmapData hoodData (hoodMask, Image::BitmapData::readOnly);
-        for (int y = 0; y < 300; ++y)
-            for (int x = 0; x < 300; ++x)
+        for (int y = 0; y < bezelImage.getHeight(); ++y)
+            for (int x = 0; x < bezelImage.getWidth(); ++x)
             {
                 const float inWindow = maskData.getPixelColour (x, y).getFloatAlpha();
                 const float inHood = hoodData.getPixelColour (x, y).getFloatAlpha();
@@ -598,7 +635,7 @@ Image drawMeterGlass()
                 const auto c = bezelData.getPixelColour (x, y);
                 bezelData.setPixelColour (x, y, c.withMultipliedAlpha (keep));
             }
-        g.drawImageAt (bezelImage, 0, 0);
+        drawPicture (g, bezelImage, 0, 0);
     }
 
     // Rim highlights of the bezel.
@@ -643,8 +680,9 @@ Image drawMeterGlass()
 
 Image drawSwitch (bool on)
 {
-    Image image (Image::ARGB, 32, 32, true);
+    Image image = newPicture (32, 32, true);
     Graphics g (image);
+    useLogicalPixels (g);
     // Housing: about y 7..30 with the slider down, y 4..24 with it up.
     const float top = on ? 4.0f : 7.0f;
     const float bottom = on ? 22.0f : 28.0f;
@@ -683,8 +721,9 @@ Image drawSwitch (bool on)
 
 Image drawKnobBody()
 {
-    Image image (Image::ARGB, 200, 200, true);
+    Image image = newPicture (200, 200, true);
     Graphics g (image);
+    useLogicalPixels (g);
     const float c = geo::knobPictureSize * 0.5f;
 
     // Drop shadow, stronger below, gone by radius 90.
@@ -754,8 +793,9 @@ Image drawKnobCap()
 
 Image drawKnobPointer()
 {
-    Image image (Image::ARGB, 200, 200, true);
+    Image image = newPicture (200, 200, true);
     Graphics g (image);
+    useLogicalPixels (g);
     g.setColour (Colours::white);
     g.fillRect (97, 33, 6, 38); // x 97..102, y 33..70: 30 to 67 px above the centre
     return image;
@@ -806,21 +846,32 @@ int main (int argc, char** argv)
     const File dir = File::getCurrentWorkingDirectory().getChildFile (argv[1]);
     dir.createDirectory();
 
-    const auto background = drawPanel (false);
-    const auto thrown = drawPanel (true);
-    const auto b = lay::bypassButton;
-    const auto overlay = thrown.getClippedImage ({ b.x, b.y, b.width, b.height }).createCopy();
-
     bool ok = true;
-    ok &= writePng (background, dir.getChildFile ("panel_background.png"));
-    ok &= writePng (overlay, dir.getChildFile ("bypass_overlay.png"));
-    ok &= writePng (drawMeterFace(), dir.getChildFile ("meter_face.png"));
-    ok &= writePng (drawMeterGlass(), dir.getChildFile ("meter_glass.png"));
-    ok &= writePng (drawSwitch (false), dir.getChildFile ("switch_off.png"));
-    ok &= writePng (drawSwitch (true), dir.getChildFile ("switch_on.png"));
-    ok &= writePng (drawKnobBody(), dir.getChildFile ("knob_body.png"));
-    ok &= writePng (drawKnobCap(), dir.getChildFile ("knob_cap.png"));
-    ok &= writePng (drawKnobPointer(), dir.getChildFile ("knob_pointer.png"));
-    ok &= writePng (drawIcon(), dir.getChildFile ("vantoril-icon.png"));
+    // The pictures at normal size, then at twice the resolution ("_2x"); the
+    // knob cap is drawn at three times its size already and serves both.
+    for (const int scale : { 1, 2 })
+    {
+        pixelScale = scale;
+        const String suffix = scale == 1 ? "" : "_2x";
+        auto write = [&] (const Image& image, const String& name)
+        { ok &= writePng (image, dir.getChildFile (name + suffix + ".png")); };
+
+        const auto thrown = drawPanel (true);
+        const auto b = lay::bypassButton;
+        write (drawPanel (false), "panel_background");
+        write (thrown.getClippedImage ({ b.x * scale, b.y * scale, b.width * scale, b.height * scale }).createCopy(),
+               "bypass_overlay");
+        write (drawMeterFace(), "meter_face");
+        write (drawMeterGlass(), "meter_glass");
+        write (drawSwitch (false), "switch_off");
+        write (drawSwitch (true), "switch_on");
+        write (drawKnobBody(), "knob_body");
+        write (drawKnobPointer(), "knob_pointer");
+        if (scale == 1)
+        {
+            write (drawKnobCap(), "knob_cap");
+            write (drawIcon(), "vantoril-icon");
+        }
+    }
     return ok ? 0 : 1;
 }
