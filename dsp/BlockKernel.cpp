@@ -39,6 +39,7 @@ KernelTables::KernelTables() noexcept
 
 const KernelTables kernelTables;
 
+#if defined(__x86_64__) || defined(_M_X64)
 bool cpuRunsAvx2() noexcept
 {
     __builtin_cpu_init();
@@ -50,6 +51,13 @@ bool cpuRunsAvx512() noexcept
     __builtin_cpu_init();
     return __builtin_cpu_supports ("avx512f") && __builtin_cpu_supports ("avx512dq") && cpuRunsAvx2();
 }
+#else
+// Other processors (ARM) have neither kernel: they run the per-sample path.
+bool cpuRunsAvx2() noexcept { return false; }
+bool cpuRunsAvx512() noexcept { return false; }
+BlockKernel avx2BlockKernel() noexcept { return nullptr; }
+BlockKernel avx512BlockKernel() noexcept { return nullptr; }
+#endif
 
 BlockKernel selectBlockKernel() noexcept
 {
