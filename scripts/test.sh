@@ -6,8 +6,9 @@
 #   build-asan/  the whole suite with clang, AddressSanitizer and
 #                UndefinedBehaviorSanitizer, and the two fuzzers (a minute each)
 #   build-win/   the Windows library, checked under Wine
-# VANTORIL_SKIP_WINDOWS=1 leaves the Windows build out; VANTORIL_FUZZ_SECONDS
-# sets how long each fuzzer runs (default 60).
+#   build-arm64/ the DSP core and its tests cross-built for 64-bit ARM, run under qemu
+# VANTORIL_SKIP_WINDOWS=1 leaves the Windows build out, VANTORIL_SKIP_ARM64=1
+# the ARM build; VANTORIL_FUZZ_SECONDS sets how long each fuzzer runs (default 60).
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
@@ -49,4 +50,7 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
     ctest --test-dir build-tsan --output-on-failure -R '^Concurrency\.' || status=1
 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan --output-on-failure -j2 || status=1
+if [ -z "${VANTORIL_SKIP_ARM64:-}" ]; then
+    ./scripts/build-aarch64.sh || status=1
+fi
 exit $status
