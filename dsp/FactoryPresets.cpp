@@ -8,7 +8,7 @@ namespace vantoril::presets
 namespace
 {
 // A preset in the parameters' units: attack and release in ms, threshold in
-// dB, ratio n for n:1, knee 1 soft / 0 hard, low cut in Hz (0: off), drive in
+// dB, ratio n for n:1, knee 1 soft / 0 hard, low cut in Hz (0 or the lowest: off), drive in
 // %, level in dB, mix in %, bypass 0.
 struct InUnits
 {
@@ -58,10 +58,7 @@ std::array<FactoryPreset, 9> makePresets()
         out.name = preset.name;
         out.description = preset.description;
         for (int i = 0; i < params::count; ++i)
-        {
-            const float value = preset.values[static_cast<size_t> (i)];
-            out.values[static_cast<size_t> (i)] = i == params::lowCut && value == 0.0f ? 0.0f : params::fromUnitValue (i, value);
-        }
+            out.values[static_cast<size_t> (i)] = params::fromUnitValue (i, preset.values[static_cast<size_t> (i)]);
     }
     return result;
 }

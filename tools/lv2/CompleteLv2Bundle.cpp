@@ -7,7 +7,9 @@
 //   saves, listed in manifest.ttl so hosts show them in their preset menus.
 // Runs again on every build: the helper rewrites the files it owns first.
 #include "FactoryPresets.h"
-#include "processor/VantorilAudioProcessor.h"
+#include "StateChunk.h"
+
+#include <juce_core/juce_core.h>
 
 #include <cstdio>
 
@@ -98,13 +100,10 @@ bool writePresets (const juce::File& bundle)
                               "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n";
     juce::String manifestEntries;
 
-    VantorilAudioProcessor processor;
     for (const auto& preset : presets::factoryPresets())
     {
-        for (int i = 0; i < params::count; ++i)
-            processor.setNormalisedValue (i, preset.values[static_cast<size_t> (i)]);
-        juce::MemoryBlock chunk;
-        processor.getStateInformation (chunk);
+        const auto bytes = state::makeStateChunk (preset.values);
+        const juce::MemoryBlock chunk (bytes.data(), bytes.size());
 
         const auto uri = presetUri (preset);
         presetsTtl << "\n<" << uri << ">\n"
@@ -137,7 +136,6 @@ int main (int argc, char** argv)
         return 2;
     }
     const juce::File bundle = juce::File::getCurrentWorkingDirectory().getChildFile (argv[1]);
-    const juce::ScopedJuceInitialiser_GUI framework;
     if (! completeDsp (bundle.getChildFile ("dsp.ttl")) || ! writePresets (bundle))
     {
         std::fprintf (stderr, "vantoril-lv2-bundle: cannot complete %s\n", bundle.getFullPathName().toRawUTF8());
