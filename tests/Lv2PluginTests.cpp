@@ -53,7 +53,7 @@ std::optional<std::vector<uint8_t>> decodeFrameworkBase64 (const std::string& te
     return bytes;
 }
 
-// One lilv world with our bundle and the system's LV2 specifications.
+// One lilv world with our bundle and the system's LV2 bundles (lv2core and the other vocabularies).
 struct World
 {
     World()
