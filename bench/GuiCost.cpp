@@ -2,18 +2,21 @@
 // (an X server, e.g. Xvfb), fed by an audio thread that runs the processor in
 // real time at 48 kHz in 512-frame blocks. Prints the processor time the
 // process used besides the audio thread, in percent of one core, with the
-// meter moving (a pulsing signal) and with it still (silence).
+// meter moving (a pulsing signal) and with it still (silence), alternating
+// for a number of rounds.
 //
-//   vantoril-gui-cost [--seconds S]
+//   vantoril-gui-cost [--seconds S] [--rounds N]
 #include "editor/VantorilAudioProcessorEditor.h"
 #include "processor/VantorilAudioProcessor.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <thread>
+#include <vector>
 
 namespace
 {
@@ -132,11 +135,19 @@ public:
     void initialise (const juce::String& commandLine) override
     {
         const auto args = juce::StringArray::fromTokens (commandLine, true);
-        if (args.size() == 2 && args[0] == "--seconds")
-            seconds = args[1].getDoubleValue();
-        if (seconds <= 0.0 || (args.size() != 0 && args.size() != 2))
+        bool valid = args.size() % 2 == 0;
+        for (int i = 0; valid && i < args.size(); i += 2)
         {
-            std::fprintf (stderr, "usage: vantoril-gui-cost [--seconds S]\n");
+            if (args[i] == "--seconds")
+                seconds = args[i + 1].getDoubleValue();
+            else if (args[i] == "--rounds")
+                rounds = args[i + 1].getIntValue();
+            else
+                valid = false;
+        }
+        if (! valid || seconds <= 0.0 || rounds < 1 || rounds > 100)
+        {
+            std::fprintf (stderr, "usage: vantoril-gui-cost [--seconds S] [--rounds N]\n");
             setApplicationReturnValue (2);
             quit();
             return;
@@ -147,6 +158,8 @@ public:
     void shutdown() override { measurement = nullptr; }
 
 private:
+    // Still and moving alternate, so that a slow drift of the machine's load
+    // falls on both; the medians are printed.
     void run (bool moving)
     {
         measurement = std::make_unique<Measurement> (moving);
@@ -156,22 +169,46 @@ private:
                                      {
                                          const double result = measurement->percentOfCore();
                                          measurement = nullptr;
-                                         if (! moving)
+                                         (moving ? movingResults : stillResults).push_back (result);
+                                         std::printf ("round %d, meter %s: %5.2f %%\n",
+                                                      static_cast<int> (movingResults.size()) + (moving ? 0 : 1),
+                                                      moving ? "moving" : "still ", result);
+                                         std::fflush (stdout);
+                                         if (static_cast<int> (movingResults.size()) < rounds)
                                          {
-                                             still = result;
-                                             run (true);
+                                             run (! moving);
                                              return;
                                          }
-                                         std::printf ("editor open, meter still:  %5.2f %% of a core besides the audio\n", still);
-                                         std::printf ("editor open, meter moving: %5.2f %% of a core besides the audio\n",
-                                                      result);
-                                         std::printf ("moving meter costs:        %5.2f %% of a core\n", result - still);
-                                         std::fflush (stdout);
+                                         report();
                                          quit();
                                      });
     }
 
-    double seconds = 10.0, still = 0.0;
+    static double median (std::vector<double> values)
+    {
+        std::sort (values.begin(), values.end());
+        const auto n = values.size();
+        return n % 2 == 1 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+    }
+
+    void report() const
+    {
+        std::vector<double> differences;
+        for (size_t i = 0; i < movingResults.size(); ++i)
+            differences.push_back (movingResults[i] - stillResults[i]);
+        const auto [lowest, highest] = std::minmax_element (differences.begin(), differences.end());
+        std::printf ("editor open, meter still:  %5.2f %% of a core besides the audio (median of %d)\n", median (stillResults),
+                     rounds);
+        std::printf ("editor open, meter moving: %5.2f %% of a core besides the audio (median of %d)\n", median (movingResults),
+                     rounds);
+        std::printf ("moving meter costs:        %5.2f %% of a core (median; %.2f to %.2f)\n", median (differences), *lowest,
+                     *highest);
+        std::fflush (stdout);
+    }
+
+    double seconds = 10.0;
+    int rounds = 3;
+    std::vector<double> stillResults, movingResults;
     std::unique_ptr<Measurement> measurement;
 };
 } // namespace

@@ -17,25 +17,29 @@ ZDQVuMeter::ZDQVuMeter()
 
 namespace
 {
-// The pixels a needle of that length covers at that level.
-juce::Rectangle<int> needleBox (float level, float length)
+// The pixels a needle of that length covers at that level, with room for the
+// line widths (with a shadow also the same 10 px below).
+void addNeedleBoxes (juce::RectangleList<int>& area, float level, float length, bool withShadow)
 {
     const float theta = geo::meterAngle (level);
     const juce::Point<float> pivot (geo::meterPivotX, geo::meterPivotY);
     const juce::Point<float> tip (pivot.x + length * std::sin (theta), pivot.y - length * std::cos (theta));
-    return juce::Rectangle<float> (pivot, tip).getSmallestIntegerContainer();
+    const auto box = juce::Rectangle<float> (pivot, tip).getSmallestIntegerContainer().expanded (4);
+    area.add (box);
+    if (withShadow)
+        area.add (box.translated (0, 10));
 }
 } // namespace
 
-juce::Rectangle<int> ZDQVuMeter::needlesArea() const
+juce::RectangleList<int> ZDQVuMeter::needlesArea() const
 {
-    // The needle, its shadow 10 px below and the peak needle (also where it was
-    // before peak hold was switched off), with room for the line widths.
-    const auto needle = needleBox (level, geo::meterNeedleLength);
-    return needle.getUnion (needle.translated (0, 10))
-        .getUnion (needleBox (peakLevel, geo::meterPeakNeedleLength))
-        .expanded (4)
-        .getIntersection (getLocalBounds());
+    // The needle, its shadow and, while it is drawn, the peak needle.
+    juce::RectangleList<int> area;
+    addNeedleBoxes (area, level, geo::meterNeedleLength, true);
+    if (peakHoldEnabled)
+        addNeedleBoxes (area, peakLevel, geo::meterPeakNeedleLength, false);
+    area.clipTo (getLocalBounds());
+    return area;
 }
 
 void ZDQVuMeter::setLevel (float newLevel)
@@ -45,7 +49,7 @@ void ZDQVuMeter::setLevel (float newLevel)
         return;
 
     // Only the needles move: what they covered before and cover now is redrawn.
-    const auto before = needlesArea();
+    auto area = needlesArea();
     level = newLevel;
 
     if (peakHoldEnabled)
@@ -64,7 +68,9 @@ void ZDQVuMeter::setLevel (float newLevel)
         }
     }
 
-    repaint (before.getUnion (needlesArea()));
+    area.add (needlesArea());
+    for (const auto& box : area)
+        repaint (box);
 }
 
 void ZDQVuMeter::paintButton (juce::Graphics& g, bool, bool)

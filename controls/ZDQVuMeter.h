@@ -19,11 +19,12 @@ public:
     float getPeakLevel() const noexcept { return peakLevel; }
     float getPeakFallStep() const noexcept { return peakFallStep; }
 
-    // Whether the peak is tracked and the peak needle drawn.
+    // Whether the peak is tracked and the peak needle drawn; whoever changes it
+    // repaints the meter.
     bool peakHoldEnabled = true;
 
 private:
-    juce::Rectangle<int> needlesArea() const;
+    juce::RectangleList<int> needlesArea() const;
 
     float level = 0.0f;
     float peakLevel = 0.0f;

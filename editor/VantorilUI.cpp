@@ -128,6 +128,11 @@ VantorilUI::VantorilUI (VantorilAudioProcessor* owner)
     softKneeCaption = makeLabel (*this, "new label", "soft knee", LabelStyle::caption);
 
     backgroundImage = vantoril::artwork::panelBackground();
+    // The background picture covers the whole panel, so nothing behind it is
+    // drawn. The panel is not buffered to an image: a buffer would hold the
+    // children too, so each needle move would repaint the background into it
+    // and then copy it to the window.
+    setOpaque (true);
     processor = owner;
     meter->peakHoldEnabled = false;
     showGainReduction = true;
@@ -166,7 +171,6 @@ VantorilUI::VantorilUI (VantorilAudioProcessor* owner)
 
     versionLabel->setText (juce::String (vantoril::productName) + " " + vantoril::versionString, juce::dontSendNotification);
 
-    setBufferedToImage (true);
     setSize (lay::panelWidth, lay::panelHeight);
 }
 
@@ -325,6 +329,8 @@ void VantorilUI::buttonClicked (juce::Button* button)
     {
         showGainReduction = ! showGainReduction;
         meter->peakHoldEnabled = ! showGainReduction;
+        // The peak needle appears or disappears now, not at the next level change.
+        meter->repaint();
     }
     else if (button == kneeSwitch.get())
     {

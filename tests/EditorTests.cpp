@@ -1,4 +1,5 @@
 // The panel and the editor window against a live processor, without a window.
+#include "RepaintAreas.h"
 #include "VantorilVersion.h"
 #include "editor/PanelLayout.h"
 #include "editor/VantorilAudioProcessorEditor.h"
@@ -109,7 +110,8 @@ TEST_F (EditorFixture, WindowHoldsThePanel)
     EXPECT_TRUE (panel->isTimerRunning (VantorilUI::refreshTimerId));
     EXPECT_EQ (panel->getTimerInterval (VantorilUI::refreshTimerId), 50);
     EXPECT_EQ (panel->getTimerInterval (VantorilUI::meterTimerId), 5);
-    EXPECT_NE (panel->getCachedComponentImage(), nullptr); // buffered to an image
+    EXPECT_TRUE (panel->isOpaque());
+    EXPECT_EQ (panel->getCachedComponentImage(), nullptr); // drawn straight to the window
     EXPECT_TRUE (processor.hasEditor());
 }
 
@@ -335,8 +337,13 @@ TEST_F (EditorFixture, MeterModes)
     panel->timerCallback (VantorilUI::meterTimerId);
     EXPECT_EQ (panel->meter->getLevel(), 1.0f);
 
+    // The peak needle appears at once, not at the next level change.
+    juce::RectangleList<int> areas;
+    panel->meter->setCachedComponentImage (new RepaintAreas (&areas));
     panel->meterModeSwitch->triggerClick();
     runMessageLoop (10);
+    panel->meter->setCachedComponentImage (nullptr);
+    EXPECT_TRUE (areas.containsRectangle (panel->meter->getLocalBounds()));
     EXPECT_TRUE (host.events.empty()); // no parameter, no gesture
     EXPECT_FALSE (panel->isShowingGainReduction());
     EXPECT_TRUE (panel->meter->peakHoldEnabled);
