@@ -1,5 +1,5 @@
-// Cost of VantorilAudioProcessor::processBlock, per stereo frame, for the rates
-// and block sizes hosts use; plus how many stereo instances one core runs in
+// Cost of VantorilAudioProcessor::processBlock, per frame, for the rates and
+// block sizes hosts use, each signal path in mono and stereo; plus how many stereo instances one core runs in
 // real time. A program, not a test: CI only runs it briefly.
 #include "processor/VantorilAudioProcessor.h"
 
@@ -30,7 +30,7 @@ enum Path
     avx512Kernel
 };
 
-void runBlocks (benchmark::State& state, double rate, int block, Mode mode, Path path)
+void runBlocks (benchmark::State& state, double rate, int block, Mode mode, Path path, int numChannels = 2)
 {
     std::unique_ptr<juce::AudioProcessor> owned (createPluginFilter());
     auto& p = dynamic_cast<VantorilAudioProcessor&> (*owned);
@@ -53,7 +53,7 @@ void runBlocks (benchmark::State& state, double rate, int block, Mode mode, Path
     p.setNormalisedValue (vantoril::params::release, 0.271f);
     p.setNormalisedValue (vantoril::params::lowCut, mode == lowCutOn ? 0.3f : 0.0f);
     p.setNormalisedValue (vantoril::params::bypass, mode == bypassed ? 1.0f : 0.0f);
-    p.setPlayConfigDetails (2, 2, rate, block);
+    p.setPlayConfigDetails (numChannels, numChannels, rate, block);
     p.prepareToPlay (rate, block);
 
     // One second of program-like material, played in a loop.
@@ -85,7 +85,7 @@ void runBlocks (benchmark::State& state, double rate, int block, Mode mode, Path
             state.ResumeTiming();
         }
         float* channels[2] = { scratch.getWritePointer (0, position), scratch.getWritePointer (1, position) };
-        buffer.setDataToReferTo (channels, 2, block);
+        buffer.setDataToReferTo (channels, numChannels, block);
         p.processBlock (buffer, midi);
         benchmark::DoNotOptimize (channels[0][0]);
         position += block;
@@ -102,8 +102,11 @@ void processBlockCost (benchmark::State& state)
     runBlocks (state, (double) state.range (0), (int) state.range (1), (Mode) state.range (2), fastest);
 }
 
-// The signal paths side by side: 48 kHz, 512 frames, low cut on.
-void signalPathCost (benchmark::State& state) { runBlocks (state, 48000.0, 512, lowCutOn, (Path) state.range (0)); }
+// The signal paths side by side: 48 kHz, low cut on, mono and stereo.
+void signalPathCost (benchmark::State& state)
+{
+    runBlocks (state, 48000.0, (int) state.range (2), lowCutOn, (Path) state.range (0), (int) state.range (1));
+}
 } // namespace
 
 BENCHMARK (processBlockCost)
@@ -111,7 +114,10 @@ BENCHMARK (processBlockCost)
     ->ArgsProduct ({ { 44100, 48000, 96000 }, { 32, 64, 512, 4096 }, { lowCutOff, lowCutOn, bypassed } })
     ->Unit (benchmark::kMicrosecond);
 
-BENCHMARK (signalPathCost)->ArgName ("path")->DenseRange (perSample, avx512Kernel)->Unit (benchmark::kMicrosecond);
+BENCHMARK (signalPathCost)
+    ->ArgNames ({ "path", "channels", "block" })
+    ->ArgsProduct ({ benchmark::CreateDenseRange (perSample, avx512Kernel, 1), { 1, 2 }, { 32, 64, 512 } })
+    ->Unit (benchmark::kMicrosecond);
 
 // Restoring a 1 MB state chunk: one valid element with many extra attributes
 // (the shape that made an XML parser quadratic), and 1 MB of nested children.

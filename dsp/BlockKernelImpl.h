@@ -5,7 +5,8 @@
 // below are built for the instruction set, so nothing shared with the rest of
 // the program can end up needing it.
 //
-// Work per block, with both channels side by side:
+// Work per block, with both channels side by side (a mono block fills the
+// vectors with consecutive frames of its one channel instead):
 //   recursions (frame by frame, both channels in one register):
 //     AB  side-chain sanitising, low cut and level detector
 //     C   release slowdown and smoothing of the target reduction
@@ -318,7 +319,8 @@ VANTORIL_KERNEL_INLINE VD log (VD x) noexcept
 } // namespace dmath
 
 //==============================================================================
-constexpr int framesPerVector = W / 2; // a vector holds this many stereo frames
+// A vector holds W / Ch frames of Ch channels.
+template <int Ch> constexpr int framesPerVector = W / Ch;
 constexpr double floorDb = -100.0;
 constexpr double squareFloor = 1e-5;
 
@@ -329,8 +331,8 @@ constexpr double squareFloor = 1e-5;
 constexpr int lagCurve = 1, lagC = 4, lagOutput = 5, lagD = 6, lagLast = 8;
 constexpr int ringSize = 16; // vectors held per ring, more than the largest lag
 
-// Values handed from stage to stage, interleaved (left, right, left, ...), one
-// vector of frames per ring entry.
+// Values handed from stage to stage, interleaved (left, right, left, ...) or
+// a mono channel's consecutive frames, one vector of frames per ring entry.
 struct Rings
 {
     alignas (64) double level[ringSize][W]; // AB -> V1
@@ -411,7 +413,7 @@ VANTORIL_KERNEL_INLINE void curveEnd (const CurveWork& c, double* target, const 
     storeVector (target, g);
 }
 
-// Interleaves the next framesPerVector samples of two channels: l0 r0 l1 r1 ...
+// Interleaves the next framesPerVector<2> samples of two channels: l0 r0 l1 r1 ...
 VANTORIL_KERNEL_INLINE VF interleave (const float* l, const float* r) noexcept
 {
 #if VANTORIL_KERNEL_LANES == 8
@@ -427,6 +429,7 @@ VANTORIL_KERNEL_INLINE VF interleave (const float* l, const float* r) noexcept
 // Splits interleaved frames back into the two channels.
 VANTORIL_KERNEL_INLINE void deinterleave (VF v, float* l, float* r, int frames) noexcept
 {
+    constexpr int framesPerVector = vantoril::VANTORIL_KERNEL_NAMESPACE::framesPerVector<2>;
 #if VANTORIL_KERNEL_LANES == 8
     const __m256 split = _mm256_permutevar8x32_ps ((__m256) v, _mm256_setr_epi32 (0, 2, 4, 6, 1, 3, 5, 7));
     if (frames == framesPerVector)
@@ -501,6 +504,7 @@ VANTORIL_KERNEL_INLINE void outputMiddle2 (OutputWork& o) noexcept
     o.e2 = toFloat (libmfloat::expf (toDouble (a2)));
 }
 
+template <int Ch>
 VANTORIL_KERNEL_INLINE void outputEnd (const OutputWork& o, float* l, float* r, int valid, const DriveConstants& dc,
                                        VF& peak) noexcept
 {
@@ -511,30 +515,36 @@ VANTORIL_KERNEL_INLINE void outputEnd (const OutputWork& o, float* l, float* r, 
     out = absolute (out) <= FLT_MAX ? out : VF {};
 
     VF magnitude = absolute (out);
-    if (valid < framesPerVector)
-        for (int lane = 2 * valid; lane < W; ++lane)
+    if (valid < framesPerVector<Ch>)
+        for (int lane = Ch * valid; lane < W; ++lane)
             magnitude[lane] = 0.0f;
     peak = maxPs (magnitude, peak);
 
-    deinterleave (out, l, r, valid);
+    if constexpr (Ch == 2)
+        deinterleave (out, l, r, valid);
+    else if (valid == W)
+        storeVector (l, out);
+    else
+        std::memcpy (l, &out, sizeof (float) * static_cast<size_t> (valid));
 }
 
-inline void processBlock (KernelChannel* channels, int numChannels, int numSamples, const BlockSettings& settings) noexcept
+// The block for Ch channels (1 or 2). The recursions keep channel 0 in lane 0
+// and channel 1 in lane 1 of their registers; a mono block's lane 1 runs on
+// silence with a filter of its own and is never written back.
+template <int Ch>
+VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSamples, const BlockSettings& settings) noexcept
 {
-    if (numChannels < 1 || numSamples < 1)
-        return;
-
-    // A mono block runs lane 1 on silence, with state and samples of its own.
+    constexpr int numChannels = Ch;
+    constexpr int framesPerVector = vantoril::VANTORIL_KERNEL_NAMESPACE::framesPerVector<Ch>;
     LowCutState spareLowCut;
-    alignas (64) float spareSamples[framesPerVector] = {};
 
-    CompressorChannel* compressors[2] = { channels[0].compressor, numChannels > 1 ? channels[1].compressor : nullptr };
-    LowCutState* lowCuts[2] = { channels[0].lowCut, numChannels > 1 ? channels[1].lowCut : &spareLowCut };
-    float* samples[2] = { channels[0].samples, numChannels > 1 ? channels[1].samples : nullptr };
+    CompressorChannel* compressors[2] = { channels[0].compressor, Ch > 1 ? channels[1].compressor : nullptr };
+    LowCutState* lowCuts[2] = { channels[0].lowCut, Ch > 1 ? channels[1].lowCut : &spareLowCut };
+    float* samples[2] = { channels[0].samples, Ch > 1 ? channels[1].samples : nullptr };
 
     CompressorChannel::BlockState state[2];
     state[0] = compressors[0]->beginBlock();
-    state[1] = numChannels > 1 ? compressors[1]->beginBlock() : state[0];
+    state[1] = Ch > 1 ? compressors[1]->beginBlock() : state[0];
 
     auto pair = [] (auto a, auto b) { return D2 { static_cast<double> (a), static_cast<double> (b) }; };
     auto pairF = [] (float a, float b) { return F4 { a, b, 0.0f, 0.0f }; };
@@ -612,18 +622,25 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
         if (nAB > 0)
         {
             const int base = tAB * framesPerVector;
-            VF x;
-            if (nAB == framesPerVector)
+            VF x {};
+            if constexpr (Ch == 1)
             {
-                x = interleave (left + base, right != nullptr ? right + base : spareSamples);
+                if (nAB == framesPerVector)
+                    x = loadVector<VF> (left + base);
+                else
+                    std::memcpy (&x, left + base, sizeof (float) * static_cast<size_t> (nAB));
+            }
+            else if (nAB == framesPerVector)
+            {
+                x = interleave (left + base, right + base);
             }
             else
             {
-                float lp[framesPerVector] = {}, rp[framesPerVector] = {};
+                float lp[W / 2] = {}, rp[W / 2] = {};
                 for (int i = 0; i < nAB; ++i)
                 {
                     lp[i] = left[base + i];
-                    rp[i] = right != nullptr ? right[base + i] : 0.0f;
+                    rp[i] = right[base + i];
                 }
                 x = interleave (lp, rp);
             }
@@ -637,7 +654,11 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
             D2 side2 {}, gain2 {};
             if (levelNow)
             {
-                const F4 in = (F4) _mm_castpd_ps (_mm_load_sd (reinterpret_cast<const double*> (side + 2 * i)));
+                F4 in;
+                if constexpr (Ch == 2)
+                    in = (F4) _mm_castpd_ps (_mm_load_sd (reinterpret_cast<const double*> (side + 2 * i)));
+                else
+                    in = (F4) _mm_load_ss (side + i);
                 const F4 out = c0 * in + fv1;
                 fv1 = c1 * in - c3 * out + fv2;
                 fv2 = c2 * in - c4 * out;
@@ -647,7 +668,10 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
             }
             if (gainNow)
             {
-                gain2 = loadVector<D2> (linearIn + 2 * i);
+                if constexpr (Ch == 2)
+                    gain2 = loadVector<D2> (linearIn + 2 * i);
+                else
+                    gain2 = D2 { linearIn[i], 0.0 };
                 lastGain = gain2;
             }
             if (levelNow || gainNow)
@@ -661,11 +685,16 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
                 else
                     detector = (levelNow ? levelLanes : gainLanes) ? next : detector;
                 if (levelNow)
-                    storeVector (levelOut + 2 * i, lowHalf (detector));
+                {
+                    if constexpr (Ch == 2)
+                        storeVector (levelOut + 2 * i, lowHalf (detector));
+                    else
+                        levelOut[i] = detector[0];
+                }
             }
             if (smoothNow)
             {
-                const D2 g = loadVector<D2> (targetC + 2 * i);
+                const D2 g = Ch == 2 ? loadVector<D2> (targetC + 2 * i) : D2 { targetC[i], 0.0 };
                 const L2 heavyNow = g < -1.0;
                 D2 grown = slowdown + step;
                 grown = limit < grown ? limit : grown;
@@ -677,7 +706,10 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
                 const D2 attacking = difference * attack + smoothed;
                 // A difference of zero leaves the value as it is either way.
                 smoothed = difference > 0.0 ? releasing : attacking;
-                storeVector (smoothedOut + 2 * i, smoothed);
+                if constexpr (Ch == 2)
+                    storeVector (smoothedOut + 2 * i, smoothed);
+                else
+                    smoothedOut[i] = smoothed[0];
             }
         };
 
@@ -692,10 +724,10 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
                 frame (i, i < nAB, i < nD, i < nC);
             // A short last vector is padded: level 1 and no reduction keep every
             // function of the padding in range.
-            for (int i = nAB; i < framesPerVector && nAB > 0; ++i)
-                storeVector (levelOut + 2 * i, D2 { 1.0, 1.0 });
-            for (int i = nC; i < framesPerVector && nC > 0; ++i)
-                storeVector (smoothedOut + 2 * i, D2 {});
+            for (int i = Ch * nAB; i < W && nAB > 0; ++i)
+                levelOut[i] = 1.0;
+            for (int i = Ch * nC; i < W && nC > 0; ++i)
+                smoothedOut[i] = 0.0;
         }
 
         // The vector stages, step by step; each step on its own vector.
@@ -718,8 +750,8 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
         if (steady || valid (o4))
         {
             const int base = o4 * framesPerVector;
-            outputEnd (outputWork[o4 & mask], left + base, right != nullptr ? right + base : spareSamples,
-                       steady ? framesPerVector : framesIn (o4), dc, peak);
+            outputEnd<Ch> (outputWork[o4 & mask], left + base, Ch == 2 ? right + base : nullptr,
+                           steady ? framesPerVector : framesIn (o4), dc, peak);
         }
     }
 
@@ -746,10 +778,20 @@ inline void processBlock (KernelChannel* channels, int numChannels, int numSampl
         }
 
         float magnitude = 0.0f;
-        for (int i = lane; i < W; i += 2)
+        for (int i = lane; i < W; i += Ch)
             magnitude = peak[i] > magnitude ? peak[i] : magnitude;
         channels[lane].magnitude = magnitude;
     }
+}
+
+inline void processBlock (KernelChannel* channels, int numChannels, int numSamples, const BlockSettings& settings) noexcept
+{
+    if (numChannels < 1 || numSamples < 1)
+        return;
+    if (numChannels == 1)
+        processChannels<1> (channels, numSamples, settings);
+    else
+        processChannels<2> (channels, numSamples, settings);
 }
 
 // Elementwise entry points for tests.

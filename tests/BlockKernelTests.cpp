@@ -183,21 +183,22 @@ TEST_P (BlockKernelTest, FloatFunctionsEqualTheLibrary)
 // that leave partial chunks, with the low cut on and off.
 TEST_P (BlockKernelTest, MatchesThePerSamplePathAcrossRatesAndBlocks)
 {
-    for (double rate : { 8000.0, 44100.0, 48000.0, 96000.0, 192000.0 })
-        for (int block : { 1, 3, 32, 64, 65, 127, 512, 1000, 4096 })
-            for (float lowCut : { 0.0f, 0.3f, 1.0f })
-            {
-                PathPair pair (GetParam().kernel, 2, rate, block);
-                pair.set (vantoril::params::threshold, 0.35f);
-                pair.set (vantoril::params::ratio, 0.8f);
-                pair.set (vantoril::params::lowCut, lowCut);
-                pair.set (vantoril::params::drive, 0.3f);
-                const std::string where =
-                    std::to_string (rate) + " Hz, block " + std::to_string (block) + ", low cut " + std::to_string (lowCut);
-                const int blocks = std::max (2, static_cast<int> (0.25 * rate) / block);
-                EXPECT_LE (pair.run (blocks, programme (rate, 7)), 1e-6) << where;
-                pair.expectSameState (where);
-            }
+    for (int channels : { 1, 2 })
+        for (double rate : { 8000.0, 44100.0, 48000.0, 96000.0, 192000.0 })
+            for (int block : { 1, 3, 32, 64, 65, 127, 512, 1000, 4096 })
+                for (float lowCut : { 0.0f, 0.3f, 1.0f })
+                {
+                    PathPair pair (GetParam().kernel, channels, rate, block);
+                    pair.set (vantoril::params::threshold, 0.35f);
+                    pair.set (vantoril::params::ratio, 0.8f);
+                    pair.set (vantoril::params::lowCut, lowCut);
+                    pair.set (vantoril::params::drive, 0.3f);
+                    const std::string where = std::to_string (channels) + " channels, " + std::to_string (rate) + " Hz, block " +
+                        std::to_string (block) + ", low cut " + std::to_string (lowCut);
+                    const int blocks = std::max (2, static_cast<int> (0.25 * rate) / block);
+                    EXPECT_LE (pair.run (blocks, programme (rate, 7)), 1e-6) << where;
+                    pair.expectSameState (where);
+                }
 }
 
 // Every corner of the nine parameters (bypass excluded): each at its lowest
