@@ -1,13 +1,22 @@
 // What the open editor costs: the plug-in's editor in a window on the display
 // (an X server, e.g. Xvfb), fed by an audio thread that runs the processor in
 // real time at 48 kHz in 512-frame blocks. Prints the processor time the
-// process used besides the audio thread, in percent of one core, with the
-// meter moving (a pulsing signal) and with it still (silence), alternating
-// for a number of rounds.
+// process used besides the audio thread, in percent of one core, for three
+// cases in turn over a number of rounds: a window of the editor's size
+// without the editor (what the window system and the framework cost by
+// themselves), the editor with the meter still (silence) and the editor with
+// the meter moving (a pulsing signal).
 //
-//   vantoril-gui-cost [--seconds S] [--rounds N]
+// With --draw N it instead draws N needle moves of the editor the way a
+// window does (the whole editor, clipped to the areas the meter asks to have
+// redrawn, into an image), without a display, and prints the processor time
+// per move: a repeatable figure for the drawing alone.
+//
+//   vantoril-gui-cost [--seconds S] [--rounds N] [--only empty-window|meter-still|meter-moving]
+//   vantoril-gui-cost --draw N
 #include "editor/VantorilAudioProcessorEditor.h"
 #include "processor/VantorilAudioProcessor.h"
+#include "tests/RepaintAreas.h"
 
 #include <algorithm>
 #include <atomic>
@@ -15,6 +24,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -80,14 +90,35 @@ private:
 // One measurement: the editor in a window, the audio thread feeding the
 // processor; after a settling second, the process's processor time outside
 // the audio thread over the given time, in percent of one core.
+enum class Case
+{
+    emptyWindow,
+    meterStill,
+    meterMoving
+};
+
+// A window's content that draws one colour, the editor's size.
+struct EmptyContent : juce::Component
+{
+    EmptyContent()
+    {
+        setOpaque (true);
+        setSize (900, 300);
+    }
+    void paint (juce::Graphics& g) override { g.fillAll (juce::Colours::darkgrey); }
+};
+
 class Measurement
 {
 public:
-    explicit Measurement (bool movingSignal) : moving (movingSignal)
+    explicit Measurement (Case c) : moving (c != Case::meterStill)
     {
         processor.setNormalisedValue (vantoril::params::threshold, 0.3f);
         processor.prepareToPlay (48000.0, 512);
-        window.setContentOwned (processor.createEditor(), true);
+        if (c == Case::emptyWindow)
+            window.setContentOwned (new EmptyContent(), true);
+        else
+            window.setContentOwned (processor.createEditor(), true);
         window.setVisible (true);
         audio = std::make_unique<AudioThread> (processor, moving);
     }
@@ -123,9 +154,53 @@ private:
     std::chrono::steady_clock::time_point startWall;
 };
 
+// Draws `moves` needle moves of an editor (a gain meter that swings the
+// needle over most of its range) and returns the processor time per move in
+// microseconds, and the mean redrawn area in pixels.
+std::pair<double, double> drawingCost (int moves)
+{
+    VantorilAudioProcessor processor;
+    std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditor());
+    editor->setVisible (true);
+    ZDQVuMeter* meter = nullptr;
+    std::function<void (juce::Component&)> find = [&] (juce::Component& c)
+    {
+        for (auto* child : c.getChildren())
+        {
+            if (auto* m = dynamic_cast<ZDQVuMeter*> (child))
+                meter = m;
+            find (*child);
+        }
+    };
+    find (*editor);
+    if (meter == nullptr)
+        return { 0.0, 0.0 };
+
+    juce::Image canvas (juce::Image::ARGB, editor->getWidth(), editor->getHeight(), true);
+    const auto origin = editor->getLocalPoint (meter, juce::Point<int>());
+    double cpu = 0.0, pixels = 0.0;
+    for (int i = 0; i < moves; ++i)
+    {
+        juce::RectangleList<int> areas;
+        meter->setCachedComponentImage (new RepaintAreas (&areas));
+        areas.clear(); // setting the recorder repaints everything
+        meter->setLevel (0.7f + 0.6f * std::sin (static_cast<float> (i) * 0.07f));
+        meter->setCachedComponentImage (nullptr);
+        areas.offsetAll (origin);
+        for (const auto& r : areas)
+            pixels += r.getWidth() * r.getHeight();
+
+        const double start = cpuSeconds (CLOCK_THREAD_CPUTIME_ID);
+        juce::LowLevelGraphicsSoftwareRenderer context (canvas, {}, areas);
+        juce::Graphics g (context);
+        editor->paintEntireComponent (g, true);
+        cpu += cpuSeconds (CLOCK_THREAD_CPUTIME_ID) - start;
+    }
+    return { 1e6 * cpu / moves, pixels / moves };
+}
+
 // An application, as the standalone program is, so that its windows get what
-// the window system expects of an application's windows. Runs the still and
-// the moving measurement one after the other on timers.
+// the window system expects of an application's windows. Runs the measurements one after the other on timers.
 class GuiCostApplication final : public juce::JUCEApplication
 {
 public:
@@ -136,10 +211,15 @@ public:
     {
         const auto args = juce::StringArray::fromTokens (commandLine, true);
         bool valid = args.size() % 2 == 0;
+        int drawMoves = 0;
         for (int i = 0; valid && i < args.size(); i += 2)
         {
-            if (args[i] == "--seconds")
+            if (args[i] == "--draw")
+                valid = (drawMoves = args[i + 1].getIntValue()) > 0;
+            else if (args[i] == "--seconds")
                 seconds = args[i + 1].getDoubleValue();
+            else if (args[i] == "--only")
+                valid = (onlyCase = juce::StringArray (caseNames, 3).indexOf (args[i + 1].replaceCharacter ('-', ' '))) >= 0;
             else if (args[i] == "--rounds")
                 rounds = args[i + 1].getIntValue();
             else
@@ -147,36 +227,48 @@ public:
         }
         if (! valid || seconds <= 0.0 || rounds < 1 || rounds > 100)
         {
-            std::fprintf (stderr, "usage: vantoril-gui-cost [--seconds S] [--rounds N]\n");
+            std::fprintf (stderr,
+                          "usage: vantoril-gui-cost [--seconds S] [--rounds N] [--only empty-window|meter-still|meter-moving] | "
+                          "--draw N\n");
             setApplicationReturnValue (2);
             quit();
             return;
         }
-        run (false);
+        if (drawMoves > 0)
+        {
+            const auto [micros, pixels] = drawingCost (drawMoves);
+            std::printf ("drawing one needle move: %.1f us of processor time, %.0f pixels redrawn (mean of %d)\n", micros, pixels,
+                         drawMoves);
+            quit();
+            return;
+        }
+        run (0);
     }
 
     void shutdown() override { measurement = nullptr; }
 
 private:
-    // Still and moving alternate, so that a slow drift of the machine's load
-    // falls on both; the medians are printed.
-    void run (bool moving)
+    static constexpr const char* caseNames[3] = { "empty window", "meter still", "meter moving" };
+
+    // The three cases take turns, so that a slow drift of the machine's load
+    // falls on all of them; the medians are printed.
+    void run (int index)
     {
-        measurement = std::make_unique<Measurement> (moving);
+        const int c = onlyCase >= 0 ? onlyCase : index % 3;
+        measurement = std::make_unique<Measurement> (static_cast<Case> (c));
         juce::Timer::callAfterDelay (1000, [this] { measurement->start(); });
         juce::Timer::callAfterDelay (1000 + static_cast<int> (seconds * 1000.0),
-                                     [this, moving]
+                                     [this, index, c]
                                      {
                                          const double result = measurement->percentOfCore();
                                          measurement = nullptr;
-                                         (moving ? movingResults : stillResults).push_back (result);
-                                         std::printf ("round %d, meter %s: %5.2f %%\n",
-                                                      static_cast<int> (movingResults.size()) + (moving ? 0 : 1),
-                                                      moving ? "moving" : "still ", result);
+                                         results[c].push_back (result);
+                                         std::printf ("round %d, %-12s %5.2f %%\n", index / (onlyCase >= 0 ? 1 : 3) + 1,
+                                                      caseNames[c], result);
                                          std::fflush (stdout);
-                                         if (static_cast<int> (movingResults.size()) < rounds)
+                                         if (index + 1 < (onlyCase >= 0 ? 1 : 3) * rounds)
                                          {
-                                             run (! moving);
+                                             run (index + 1);
                                              return;
                                          }
                                          report();
@@ -191,24 +283,44 @@ private:
         return n % 2 == 1 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
     }
 
+    // Per-round differences to the empty window of the same round.
+    std::vector<double> beyondWindow (int c) const
+    {
+        std::vector<double> d;
+        for (size_t i = 0; i < results[c].size(); ++i)
+            d.push_back (results[c][i] - results[0][i]);
+        return d;
+    }
+
     void report() const
     {
-        std::vector<double> differences;
-        for (size_t i = 0; i < movingResults.size(); ++i)
-            differences.push_back (movingResults[i] - stillResults[i]);
-        const auto [lowest, highest] = std::minmax_element (differences.begin(), differences.end());
-        std::printf ("editor open, meter still:  %5.2f %% of a core besides the audio (median of %d)\n", median (stillResults),
-                     rounds);
-        std::printf ("editor open, meter moving: %5.2f %% of a core besides the audio (median of %d)\n", median (movingResults),
-                     rounds);
-        std::printf ("moving meter costs:        %5.2f %% of a core (median; %.2f to %.2f)\n", median (differences), *lowest,
-                     *highest);
+        if (const auto* display = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay())
+            std::printf ("display: %d x %d, refresh rate %s\n", display->totalArea.getWidth(), display->totalArea.getHeight(),
+                         display->verticalFrequencyHz ? (juce::String (*display->verticalFrequencyHz, 1) + " Hz").toRawUTF8()
+                                                      : "not reported (the framework redraws at up to 100 Hz)");
+        if (onlyCase >= 0)
+        {
+            std::printf ("%-13s %5.2f %% of a core besides the audio (median of %d)\n", caseNames[onlyCase],
+                         median (results[onlyCase]), rounds);
+            return;
+        }
+        for (int c = 0; c < 3; ++c)
+            std::printf ("%-13s %5.2f %% of a core besides the audio (median of %d)\n", caseNames[c], median (results[c]),
+                         rounds);
+        for (int c = 1; c < 3; ++c)
+        {
+            const auto d = beyondWindow (c);
+            const auto [lowest, highest] = std::minmax_element (d.begin(), d.end());
+            std::printf ("the editor, %-12s %5.2f %% of a core beyond the empty window (median; %.2f to %.2f)\n", caseNames[c],
+                         median (d), *lowest, *highest);
+        }
         std::fflush (stdout);
     }
 
     double seconds = 10.0;
     int rounds = 3;
-    std::vector<double> stillResults, movingResults;
+    int onlyCase = -1;
+    std::vector<double> results[3];
     std::unique_ptr<Measurement> measurement;
 };
 } // namespace

@@ -15,6 +15,10 @@ public:
 
     void paintButton (juce::Graphics& g, bool isMouseOver, bool isButtonDown) override;
 
+    // The part of the meter that its face covers completely, at any scale:
+    // nothing behind the meter shows there.
+    static juce::Rectangle<int> getOpaqueArea();
+
     float getLevel() const noexcept { return level; }
     float getPeakLevel() const noexcept { return peakLevel; }
     float getPeakFallStep() const noexcept { return peakFallStep; }

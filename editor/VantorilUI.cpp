@@ -208,14 +208,19 @@ VantorilUI::~VantorilUI()
 
 void VantorilUI::paint (juce::Graphics& g)
 {
+    // The meter's face hides the panel behind most of it.
+    g.excludeClipRegion (ZDQVuMeter::getOpaqueArea() + meter->getPosition());
     g.fillAll (juce::Colours::white);
     g.setColour (juce::Colours::black);
     // Scaled-up contexts get the double-resolution picture.
     const auto resolution = vantoril::artwork::resolutionFor (g);
     const auto background =
         resolution == vantoril::artwork::Resolution::normal ? backgroundImage : vantoril::artwork::panelBackground (resolution);
-    g.drawImage (background, 0, 0, proportionOfWidth (1.0f), proportionOfHeight (1.0f), 0, 0, background.getWidth(),
-                 background.getHeight(), false);
+    if (resolution == vantoril::artwork::Resolution::normal && background.getBounds() == getLocalBounds())
+        vantoril::artwork::drawAt (g, background, resolution, 0, 0);
+    else
+        g.drawImage (background, 0, 0, proportionOfWidth (1.0f), proportionOfHeight (1.0f), 0, 0, background.getWidth(),
+                     background.getHeight(), false);
 }
 
 void VantorilUI::resized()

@@ -41,7 +41,17 @@ juce::Image knobCap() { return load (VantorilArtwork::knob_cap_png, VantorilArtw
 void drawAt (juce::Graphics& g, const juce::Image& picture, Resolution resolution, int x, int y)
 {
     if (resolution == Resolution::normal)
-        g.drawImageAt (picture, x, y);
+    {
+        // A rectangle filled with the picture: the renderer clips a filled
+        // rectangle to the area being redrawn piece by piece, whereas an image
+        // drawn as such first has a many-piece area cut out of its outline,
+        // line by line. Same pixels as drawImageAt at full opacity.
+        if (! picture.isValid())
+            return;
+        juce::Graphics::ScopedSaveState state (g);
+        g.setFillType (juce::FillType (picture, juce::AffineTransform::translation ((float) x, (float) y)));
+        g.fillRect (picture.getBounds().translated (x, y));
+    }
     else
         g.drawImageTransformed (picture, juce::AffineTransform::scale (0.5f).translated ((float) x, (float) y));
 }

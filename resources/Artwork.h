@@ -29,6 +29,7 @@ juce::Image knobCap();
 juce::Image knobPointer (Resolution resolution = Resolution::normal);
 
 // Draws a picture of the given resolution over the logical area from (x, y)
-// of its normal size: at normal resolution pixel for pixel as drawImageAt does.
+// of its normal size, at full opacity: at normal resolution pixel for pixel as
+// drawImageAt does with an opaque colour.
 void drawAt (juce::Graphics& g, const juce::Image& picture, Resolution resolution, int x, int y);
 } // namespace vantoril::artwork
