@@ -61,11 +61,21 @@ BlockKernel avx512BlockKernel() noexcept { return nullptr; }
 
 BlockKernel selectBlockKernel() noexcept
 {
+    // A measurement build runs its one path (where the processor can run it;
+    // the benchmark script builds only those).
+#if defined(VANTORIL_FORCED_PATH_per_sample)
+    return nullptr;
+#elif defined(VANTORIL_FORCED_PATH_avx2)
+    return cpuRunsAvx2() ? avx2BlockKernel() : nullptr;
+#elif defined(VANTORIL_FORCED_PATH_avx512)
+    return cpuRunsAvx512() ? avx512BlockKernel() : nullptr;
+#else
     if (cpuRunsAvx512())
         return avx512BlockKernel();
     if (cpuRunsAvx2())
         return avx2BlockKernel();
     return nullptr;
+#endif
 }
 
 } // namespace vantoril

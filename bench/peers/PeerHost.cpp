@@ -5,9 +5,10 @@
 // 48 kHz stereo material in 512-frame blocks. Only the plug-ins' run() calls are
 // timed; the cost of the timing itself is measured with an empty call and
 // subtracted. Prints a table of medians and their spread, the processor's model
-// and which of our signal paths ran.
+// and which of our signal paths ran. --ours adds one more build of ours (the
+// measurement builds with one signal path each, found through LV2_PATH).
 //
-//   vantoril-peers [--rounds N] [--seconds S] [--block N] [--only TEXT] [--markdown]
+//   vantoril-peers [--rounds N] [--seconds S] [--block N] [--only TEXT] [--markdown] [--ours LABEL URI]...
 #include "Lv2HostFeatures.h"
 
 #include "BlockKernel.h"
@@ -69,20 +70,27 @@ struct Peer
     bool ours = false;
 };
 
-std::vector<Peer> peers()
+// Our plug-in under a label and URI (measurement builds have URIs of their own).
+Peer ourPlugin (const std::string& label, const std::string& our)
 {
-    const std::string our = VANTORIL_LV2_URI;
-    return {
-        { "Vantoril",
-          our,
-          { { "enabled", 1.0f }, { "freeWheeling", 0.0f } },
-          // In the parameters' units: 4:1, 10 ms, 100 ms, low cut off; threshold below.
-          { { our + ":Threshold", -19.0f },
-            { our + ":Ratio", 4.0f },
-            { our + ":Attack", 10.0f },
-            { our + ":Release", 100.0f },
-            { our + ":LowCut", 0.0f } },
-          true },
+    return { label,
+             our,
+             { { "enabled", 1.0f }, { "freeWheeling", 0.0f } },
+             // In the parameters' units: 4:1, 10 ms, 100 ms, low cut off; threshold below.
+             { { our + ":Threshold", -19.0f },
+               { our + ":Ratio", 4.0f },
+               { our + ":Attack", 10.0f },
+               { our + ":Release", 100.0f },
+               { our + ":LowCut", 0.0f } },
+             true };
+}
+
+std::vector<Peer> peers (const std::vector<std::pair<std::string, std::string>>& moreOfOurs)
+{
+    std::vector<Peer> list { ourPlugin ("Vantoril", VANTORIL_LV2_URI) };
+    for (const auto& [label, uri] : moreOfOurs)
+        list.push_back (ourPlugin (label, uri));
+    std::vector<Peer> others {
         { "swh SC4",
           "http://plugin.org.uk/swh-plugins/sc4",
           { { "rms_peak", 0.0f },
@@ -131,6 +139,8 @@ std::vector<Peer> peers()
           { { "att", 10.0f }, { "rel", 100.0f }, { "rat", 4.0f }, { "thr", -23.0f }, { "mak", 0.0f } },
           {} },
     };
+    list.insert (list.end(), others.begin(), others.end());
+    return list;
 }
 
 // One instantiated plug-in with every port connected.
@@ -358,6 +368,7 @@ int main (int argc, char** argv)
     double seconds = 4.0;
     bool markdown = false;
     std::string only;
+    std::vector<std::pair<std::string, std::string>> moreOfOurs;
     for (int i = 1; i < argc; ++i)
     {
         const std::string a = argv[i];
@@ -371,9 +382,16 @@ int main (int argc, char** argv)
             only = argv[++i];
         else if (a == "--markdown")
             markdown = true;
+        else if (a == "--ours" && i + 2 < argc)
+        {
+            moreOfOurs.emplace_back (argv[i + 1], argv[i + 2]);
+            i += 2;
+        }
         else
         {
-            std::fprintf (stderr, "usage: vantoril-peers [--rounds N] [--seconds S] [--block N] [--only TEXT] [--markdown]\n");
+            std::fprintf (stderr,
+                          "usage: vantoril-peers [--rounds N] [--seconds S] [--block N] [--only TEXT] [--markdown] "
+                          "[--ours LABEL URI]...\n");
             return 2;
         }
     }
@@ -393,7 +411,7 @@ int main (int argc, char** argv)
     Features features (block);
     const auto m = material (seconds);
     std::vector<std::unique_ptr<Instance>> instances;
-    for (const auto& peer : peers())
+    for (const auto& peer : peers (moreOfOurs))
     {
         if (! peer.ours && ! only.empty() && peer.label.find (only) == std::string::npos)
             continue;
@@ -433,36 +451,48 @@ int main (int argc, char** argv)
         for (auto& in : instances)
             in->nsPerFrame.push_back (runOnce (*in, features, m, block, overhead, false));
 
-    // The ratio to ours is the median of the per-round ratios: each round runs
-    // every plug-in within a second or two, so a machine that speeds up or
-    // slows down between rounds does not shift it.
+    // Ratios are medians of the per-round ratios: each round runs every
+    // plug-in within a second or two, so a machine that speeds up or slows
+    // down between rounds does not shift them. "x ours" compares with the
+    // first of our builds, "x best peer" with the fastest other plug-in of the
+    // same round.
     const Instance* ours = nullptr;
     for (auto& in : instances)
-        if (in->peer.ours)
+        if (in->peer.ours && ours == nullptr)
             ours = in.get();
-    auto ratioToOurs = [&] (const Instance& in)
+    auto bestPeer = [&] (size_t round)
+    {
+        double best = 0.0;
+        for (auto& in : instances)
+            if (! in->peer.ours && (best == 0.0 || in->nsPerFrame[round] < best))
+                best = in->nsPerFrame[round];
+        return best;
+    };
+    auto ratioTo = [&] (const Instance& in, auto reference)
     {
         std::vector<double> ratios;
         for (size_t r = 0; r < in.nsPerFrame.size(); ++r)
-            ratios.push_back (in.nsPerFrame[r] / ours->nsPerFrame[r]);
-        return median (ratios);
+            if (const double ref = reference (r); ref > 0.0)
+                ratios.push_back (in.nsPerFrame[r] / ref);
+        return ratios.empty() ? 0.0 : median (ratios);
     };
 
     std::printf (markdown ? "| Plug-in | ns per stereo frame (median) | spread (min to max) | time relative to Vantoril (median "
-                            "per round) | level change |\n|---|---|---|---|---|\n"
-                          : "%-32s %12s %22s %10s %12s\n",
-                 "plug-in", "ns/frame", "spread", "x ours", "level");
+                            "per round) | x best peer | level change |\n|---|---|---|---|---|---|\n"
+                          : "%-32s %12s %22s %10s %12s %12s\n",
+                 "plug-in", "ns/frame", "spread", "x ours", "x best peer", "level");
     for (auto& in : instances)
     {
         const double med = median (in->nsPerFrame);
         const auto [lo, hi] = std::minmax_element (in->nsPerFrame.begin(), in->nsPerFrame.end());
-        const double ratio = ratioToOurs (*in);
+        const double toOurs = ratioTo (*in, [&] (size_t r) { return ours->nsPerFrame[r]; });
+        const double toBest = ratioTo (*in, bestPeer);
         if (markdown)
-            std::printf ("| %s | %.1f | %.1f to %.1f | %.2f | %+.1f dB |\n", in->peer.label.c_str(), med, *lo, *hi, ratio,
-                         in->reductionDb);
+            std::printf ("| %s | %.1f | %.1f to %.1f | %.2f | %.2f | %+.1f dB |\n", in->peer.label.c_str(), med, *lo, *hi, toOurs,
+                         toBest, in->reductionDb);
         else
-            std::printf ("%-32s %12.1f %10.1f to %8.1f %10.2f %+9.1f dB\n", in->peer.label.c_str(), med, *lo, *hi, ratio,
-                         in->reductionDb);
+            std::printf ("%-32s %12.1f %10.1f to %8.1f %10.2f %12.2f %+9.1f dB\n", in->peer.label.c_str(), med, *lo, *hi, toOurs,
+                         toBest, in->reductionDb);
     }
     std::printf ("\n%d rounds of %.1f s at %.0f Hz, %d-frame blocks; timing overhead %.1f ns per block subtracted\n", rounds,
                  seconds, sampleRate, block, overhead);
