@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace geo = vantoril::geometry;
 
@@ -18,21 +19,54 @@ ZDQVuMeter::ZDQVuMeter()
 
 namespace
 {
+// Which pixels of a 300 x 300 meter picture are opaque in both its normal and
+// its double-resolution version (all four doubled pixels), so that what they
+// cover is hidden at any scale. A picture of another size counts as clear.
+class OpaqueMask
+{
+public:
+    static constexpr int size = 300;
+
+    OpaqueMask (const juce::Image& normal, const juce::Image& doubled)
+    {
+        if (normal.getWidth() != size || normal.getHeight() != size || doubled.getWidth() != 2 * size ||
+            doubled.getHeight() != 2 * size)
+            return;
+        const juce::Image::BitmapData one (normal, juce::Image::BitmapData::readOnly);
+        const juce::Image::BitmapData two (doubled, juce::Image::BitmapData::readOnly);
+        auto solid = [] (const juce::Image::BitmapData& d, int x, int y) { return d.getPixelColour (x, y).getAlpha() == 255; };
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                opaque[static_cast<size_t> (y * size + x)] = solid (one, x, y) && solid (two, 2 * x, 2 * y) &&
+                    solid (two, 2 * x + 1, 2 * y) && solid (two, 2 * x, 2 * y + 1) && solid (two, 2 * x + 1, 2 * y + 1);
+    }
+
+    bool at (int x, int y) const noexcept { return opaque[static_cast<size_t> (y * size + x)]; }
+
+private:
+    std::vector<bool> opaque = std::vector<bool> (size * size, false);
+};
+
 // Where the glass hides everything under it: the meter split into cells of
-// 10 x 10 pixels, a cell marked when every pixel of the glass over it is
-// opaque, in the normal and in the double-resolution picture.
+// 10 x 10 pixels, a cell marked when the glass is opaque over all of it.
 class GlassCover
 {
 public:
-    static constexpr int cell = 10, cells = 300 / cell;
+    static constexpr int cell = 10, cells = OpaqueMask::size / cell;
 
     GlassCover()
     {
-        const auto normal = vantoril::artwork::meterGlass (vantoril::artwork::Resolution::normal);
-        const auto doubled = vantoril::artwork::meterGlass (vantoril::artwork::Resolution::doubled);
+        const OpaqueMask mask (vantoril::artwork::meterGlass (vantoril::artwork::Resolution::normal),
+                               vantoril::artwork::meterGlass (vantoril::artwork::Resolution::doubled));
         for (int cy = 0; cy < cells; ++cy)
             for (int cx = 0; cx < cells; ++cx)
-                opaque[cy][cx] = allOpaque (normal, cx, cy, 1) && allOpaque (doubled, cx, cy, 2);
+            {
+                bool all = true;
+                for (int y = cy * cell; all && y < (cy + 1) * cell; ++y)
+                    for (int x = cx * cell; all && x < (cx + 1) * cell; ++x)
+                        all = mask.at (x, y);
+                opaque[cy][cx] = all;
+            }
     }
 
     // True when the glass hides all of the box (and the pixels around it
@@ -40,7 +74,7 @@ public:
     bool hides (juce::Rectangle<int> box) const noexcept
     {
         box = box.expanded (2);
-        if (box.getX() < 0 || box.getY() < 0 || box.getRight() > 300 || box.getBottom() > 300)
+        if (box.getX() < 0 || box.getY() < 0 || box.getRight() > OpaqueMask::size || box.getBottom() > OpaqueMask::size)
             return false;
         for (int cy = box.getY() / cell; cy <= (box.getBottom() - 1) / cell; ++cy)
             for (int cx = box.getX() / cell; cx <= (box.getRight() - 1) / cell; ++cx)
@@ -50,55 +84,33 @@ public:
     }
 
 private:
-    static bool allOpaque (const juce::Image& picture, int cx, int cy, int scale)
-    {
-        if (picture.getWidth() != 300 * scale || picture.getHeight() != 300 * scale)
-            return false;
-        const juce::Image::BitmapData pixels (picture, juce::Image::BitmapData::readOnly);
-        for (int y = cy * cell * scale; y < (cy + 1) * cell * scale; ++y)
-            for (int x = cx * cell * scale; x < (cx + 1) * cell * scale; ++x)
-                if (pixels.getPixelColour (x, y).getAlpha() != 255)
-                    return false;
-        return true;
-    }
-
     bool opaque[cells][cells] {};
 };
 
-// The largest rectangle about the pivot's column in which the face is opaque
-// in both pictures, less a pixel at each edge for scaled drawing.
+// The largest rectangle about the middle column in which the face is opaque
+// at any scale, less a pixel at each edge for scaled drawing.
 juce::Rectangle<int> findOpaqueFaceArea()
 {
-    const auto normal = vantoril::artwork::meterFace (vantoril::artwork::Resolution::normal);
-    const auto doubled = vantoril::artwork::meterFace (vantoril::artwork::Resolution::doubled);
-    if (normal.getWidth() != 300 || normal.getHeight() != 300 || doubled.getWidth() != 600 || doubled.getHeight() != 600)
-        return {};
-    const juce::Image::BitmapData one (normal, juce::Image::BitmapData::readOnly);
-    const juce::Image::BitmapData two (doubled, juce::Image::BitmapData::readOnly);
-    auto opaque = [&] (int x, int y)
-    {
-        return one.getPixelColour (x, y).getAlpha() == 255 && two.getPixelColour (2 * x, 2 * y).getAlpha() == 255 &&
-            two.getPixelColour (2 * x + 1, 2 * y).getAlpha() == 255 && two.getPixelColour (2 * x, 2 * y + 1).getAlpha() == 255 &&
-            two.getPixelColour (2 * x + 1, 2 * y + 1).getAlpha() == 255;
-    };
+    constexpr int size = OpaqueMask::size, middle = size / 2;
+    const OpaqueMask mask (vantoril::artwork::meterFace (vantoril::artwork::Resolution::normal),
+                           vantoril::artwork::meterFace (vantoril::artwork::Resolution::doubled));
     // Each row's opaque run through the middle column.
-    constexpr int middle = 150;
-    int left[300], right[300];
-    for (int y = 0; y < 300; ++y)
+    int left[size], right[size];
+    for (int y = 0; y < size; ++y)
     {
         left[y] = right[y] = middle;
-        if (! opaque (middle, y))
+        if (! mask.at (middle, y))
             continue;
-        while (left[y] > 0 && opaque (left[y] - 1, y))
+        while (left[y] > 0 && mask.at (left[y] - 1, y))
             --left[y];
-        while (right[y] < 300 && opaque (right[y], y))
+        while (right[y] < size && mask.at (right[y], y))
             ++right[y];
     }
     juce::Rectangle<int> best;
-    for (int top = 0; top < 300; ++top)
+    for (int top = 0; top < size; ++top)
     {
         int l = left[top], r = right[top];
-        for (int bottom = top; bottom < 300 && right[bottom] > left[bottom]; ++bottom)
+        for (int bottom = top; bottom < size && right[bottom] > left[bottom]; ++bottom)
         {
             l = std::max (l, left[bottom]);
             r = std::min (r, right[bottom]);
@@ -141,8 +153,9 @@ void addNeedleBoxes (juce::RectangleList<int>& area, float level, float length, 
             needleBox (level, length * static_cast<float> (i) / pieces, length * static_cast<float> (i + 1) / pieces);
         if (! cover.hides (box))
             area.add (box);
-        if (withShadow && ! cover.hides (box.translated (0, 10)))
-            area.add (box.translated (0, 10));
+        const auto shadowBox = box.translated (0, 10);
+        if (withShadow && ! cover.hides (shadowBox))
+            area.add (shadowBox);
     }
 }
 } // namespace
