@@ -1,5 +1,5 @@
 // The block kernels against the per-sample path: same input, same parameters,
-// outputs within 1e-6 and the recursions' state equal.
+// outputs within 1e-6 and the recursions' state equal up to rounding.
 #include "ProcessorFixture.h"
 
 #include "BlockKernel.h"
@@ -98,8 +98,10 @@ struct PathPair
         {
             const auto* rc = r.getChannelEntry (ch);
             const auto* fc = f.getChannelEntry (ch);
-            // The level detector sees bit-identical input, so its recursion is exact.
-            EXPECT_EQ (rc->getLevelDetectorValue(), fc->getLevelDetectorValue()) << where << " channel " << ch;
+            // The level detector sees bit-identical input; the kernel rounds its
+            // step in another order (one fused operation), so only the last bits differ.
+            EXPECT_NEAR (rc->getLevelDetectorValue(), fc->getLevelDetectorValue(), 1e-12 * rc->getLevelDetectorValue())
+                << where << " channel " << ch;
             EXPECT_EQ (rc->getReleaseSlowdown(), fc->getReleaseSlowdown()) << where << " channel " << ch;
             EXPECT_NEAR (rc->getSmoothedReductionDb(), fc->getSmoothedReductionDb(), 1e-9) << where << " channel " << ch;
             EXPECT_NEAR (rc->getSmoothedGain(), fc->getSmoothedGain(), 1e-9 * std::max (1.0, rc->getSmoothedGain()))
