@@ -50,8 +50,8 @@ struct KernelChannel
 using BlockKernel = void (*) (KernelChannel* channels, int numChannels, int numSamples, const BlockSettings& settings);
 
 // Tables of the kernels' functions, built once at start-up (with the default
-// instruction set): ln c and 1/c for the 16 intervals the logarithm splits a
-// mantissa in [0.75, 1.5) into (0-7 of width 1/16 from 1, 8-15 of width 1/32
+// instruction set): ln c and 1/c for the 16 intervals the AVX-512 logarithm
+// splits a mantissa in [0.75, 1.5) into (0-7 of width 1/16 from 1, 8-15 of width 1/32
 // from 0.75; c is an interval's centre), 2^(i/32) for the exponential, stored
 // as its bits minus i << 47 so that adding k << 47 scales it by 2^(k/32 - i/32),
 // and log2(10) as the C library's single-precision power computes it.

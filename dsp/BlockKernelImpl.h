@@ -280,20 +280,18 @@ VANTORIL_KERNEL_INLINE void splitMantissa (VD x, VD& m, VD& e) noexcept
 #endif
 }
 
+#if VANTORIL_KERNEL_LANES == 8
 // table[index] for a table of 16 doubles and indices 0 to 15.
 VANTORIL_KERNEL_INLINE VD lookup16 (const double* table, VU index) noexcept
 {
-#if VANTORIL_KERNEL_LANES == 8
     return (VD) _mm512_permutex2var_pd (_mm512_load_pd (table), (__m512i) index, _mm512_load_pd (table + 8));
-#else
-    return (VD) _mm256_i64gather_pd (table, (__m256i) index, 8);
-#endif
 }
 
 // ln x for positive normal x: x = 2^e m with m in [0.75, 1.5), ln m = ln c +
 // ln (1 + r) with c the centre of one of 16 intervals and |r| <= 1/31,
 // ln (1 + r) to degree 7 in Estrin's scheme (the first omitted term, r^8 / 8,
-// is below 1.2e-13: far below what the single-precision gain can show).
+// is below 1.2e-13: far below what the single-precision gain can show). The
+// tables are read with two permutes.
 VANTORIL_KERNEL_INLINE VD log (VD x) noexcept
 {
     VD m, e;
@@ -313,6 +311,29 @@ VANTORIL_KERNEL_INLINE VD log (VD x) noexcept
     const VD log1p = fmadd (q27, r2, r);
     return fmadd (e, splat (ln2Hi), fmadd (e, splat (ln2Lo), logc) + log1p);
 }
+#else
+// ln x for positive normal x without tables (AVX2 reads tables only through
+// slow gathers): x = 2^e m with m in [0.75, 1.5), ln m = 2 atanh (s) with
+// s = (m - 1) / (m + 1) in [-1/7, 1/5], the odd series to s^17 (the first
+// omitted term, 2 s^19 / 19, is below 5.5e-15).
+VANTORIL_KERNEL_INLINE VD log (VD x) noexcept
+{
+    VD m, e;
+    splitMantissa (x, m, e);
+    const VD s = (m - 1.0) / (m + 1.0);
+    const VD z = s * s, z2 = z * z, z4 = z2 * z2;
+    // 2 atanh (s) / s = 2 (1 + z/3 + z^2/5 + ... + z^8/17)
+    const VD p01 = fmadd (z, splat (2.0 / 3), splat (2.0));
+    const VD p23 = fmadd (z, splat (2.0 / 7), splat (2.0 / 5));
+    const VD p45 = fmadd (z, splat (2.0 / 11), splat (2.0 / 9));
+    const VD p67 = fmadd (z, splat (2.0 / 15), splat (2.0 / 13));
+    const VD p03 = fmadd (p23, z2, p01);
+    const VD p47 = fmadd (p67, z2, p45);
+    const VD p07 = fmadd (p47, z4, p03);
+    const VD p08 = fmadd (splat (2.0 / 17) * z4, z4, p07);
+    return fmadd (e, splat (ln2Hi), fmadd (e, splat (ln2Lo), s * p08));
+}
+#endif
 } // namespace dmath
 
 //==============================================================================
