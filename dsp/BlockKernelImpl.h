@@ -624,6 +624,12 @@ VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSam
     const D2 attack = pair (state[0].attack, state[1].attack), release = pair (state[0].release, state[1].release);
     const D4 floor4 = D4 {} + squareFloor;
     const F4 maxFloat = F4 {} + FLT_MAX;
+    // A section's non-finite output always reaches its history (through c3 or
+    // c4) unless both are zero; the identity section's output is its finite input.
+    auto showsOverflow = [] (const LowCutState& c) { return ! c.run || c.c3 != 0.0f || c.c4 != 0.0f; };
+    const bool filterShowsOverflow = showsOverflow (*lowCuts[0]) && showsOverflow (*lowCuts[1]);
+    auto historyFinite = [&]() VANTORIL_KERNEL_LAMBDA
+    { return _mm_movemask_ps ((__m128) ((absolute4 (fv1) <= maxFloat) & (absolute4 (fv2) <= maxFloat))) == 15; };
     const L4 levelLanes = { -1, -1, 0, 0 }, gainLanes = { 0, 0, -1, -1 };
 
     CurveWork curveWork[ringSize];
@@ -675,7 +681,7 @@ VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSam
         }
 
         // One frame of the recursions: low cut and both detectors, smoothing.
-        auto frame = [&] (int i, bool levelNow, bool gainNow, bool smoothNow) VANTORIL_KERNEL_LAMBDA
+        auto frame = [&] (int i, bool levelNow, bool gainNow, bool smoothNow, bool checkFilter) VANTORIL_KERNEL_LAMBDA
         {
             D2 side2 {}, gain2 {};
             if (levelNow)
@@ -688,7 +694,7 @@ VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSam
                 const F4 out = c0 * in + fv1;
                 fv1 = c1 * in - c3 * out + fv2;
                 fv2 = c2 * in - c4 * out;
-                const F4 filtered = absolute4 (out) <= maxFloat ? out : F4 {};
+                const F4 filtered = ! checkFilter || absolute4 (out) <= maxFloat ? out : F4 {};
                 side2 = widenLow (filtered);
             }
             if (gainNow)
@@ -742,13 +748,32 @@ VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSam
 
         if (steady || (nAB == framesPerVector && nC == framesPerVector && nD == framesPerVector))
         {
+            // The filter's output is taken as it is; a non-finite output leaves
+            // a non-finite history, so a pass ending with a finite history had
+            // none, and any other pass is run again with the output checked.
+            const F4 fv1Before = fv1, fv2Before = fv2;
+            const D4 detectorBefore = detector;
+            const D2 smoothedBefore = smoothed, slowdownBefore = slowdown, lastGainBefore = lastGain;
+            const L2 heavyBefore = heavy;
             for (int i = 0; i < framesPerVector; ++i)
-                frame (i, true, true, true);
+                frame (i, true, true, true, ! filterShowsOverflow);
+            if (filterShowsOverflow && __builtin_expect (! historyFinite(), 0))
+            {
+                fv1 = fv1Before;
+                fv2 = fv2Before;
+                detector = detectorBefore;
+                smoothed = smoothedBefore;
+                slowdown = slowdownBefore;
+                lastGain = lastGainBefore;
+                heavy = heavyBefore;
+                for (int i = 0; i < framesPerVector; ++i)
+                    frame (i, true, true, true, true);
+            }
         }
         else
         {
             for (int i = 0; i < framesPerVector; ++i)
-                frame (i, i < nAB, i < nD, i < nC);
+                frame (i, i < nAB, i < nD, i < nC, true);
             // A short last vector is padded: level 1 and no reduction keep every
             // function of the padding in range.
             for (int i = Ch * nAB; i < W && nAB > 0; ++i)
