@@ -746,17 +746,90 @@ VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSam
             }
         };
 
-        if (steady || (nAB == framesPerVector && nC == framesPerVector && nD == framesPerVector))
+        // The vector stages, step by step; each step on its own vector.
+        constexpr int mask = ringSize - 1;
+        const int s1 = t - lagCurve, s2 = s1 - 1, s3 = s1 - 2;
+        const int o1 = t - lagOutput, o2 = o1 - 1, o3 = o1 - 2, o4 = o1 - 3;
+        constexpr int numSteps = 7;
+        constexpr bool spreadSteps = W == 8;
+        auto vectorStep = [&] (int k) VANTORIL_KERNEL_LAMBDA
         {
+            switch (k)
+            {
+                case 0:
+                    if (steady || valid (s1))
+                        curveWork[s1 & mask] = curveStart (rings.level[s1 & mask], cc);
+                    break;
+                case 1:
+                    if (steady || valid (o1))
+                        outputWork[o1 & mask] = outputStart (rings.target[o1 & mask], rings.smoothed[o1 & mask],
+                                                             rings.input[o1 & mask], rings.linear[o1 & mask], dc);
+                    break;
+                case 2:
+                    if (steady || valid (s2))
+                        curveMiddle (curveWork[s2 & mask]);
+                    break;
+                case 3:
+                    if (steady || valid (o2))
+                        outputMiddle1 (outputWork[o2 & mask], dc);
+                    break;
+                case 4:
+                    if (steady || valid (s3))
+                        curveEnd (curveWork[s3 & mask], rings.target[s3 & mask], cc);
+                    break;
+                case 5:
+                    if (steady || valid (o3))
+                        outputMiddle2 (outputWork[o3 & mask]);
+                    break;
+                default:
+                    if (steady || valid (o4))
+                    {
+                        const int base = o4 * framesPerVector;
+                        outputEnd<Ch> (outputWork[o4 & mask], left + base, Ch == 2 ? right + base : nullptr,
+                                       steady ? framesPerVector : framesIn (o4), dc, peak);
+                    }
+                    break;
+            }
+        };
+
+        // Steps from to to - 1, written out so that each is inlined in place.
+        auto runSteps = [&] (int from, int to) VANTORIL_KERNEL_LAMBDA
+        {
+            auto step = [&] (int k) VANTORIL_KERNEL_LAMBDA
+            {
+                if (from <= k && k < to)
+                    vectorStep (k);
+            };
+            step (0);
+            step (1);
+            step (2);
+            step (3);
+            step (4);
+            step (5);
+            step (6);
+        };
+
+        const bool fullPass = steady || (nAB == framesPerVector && nC == framesPerVector && nD == framesPerVector);
+        if (fullPass)
+        {
+            // With AVX-512 the vector steps are spread between the frames (none
+            // depends on this pass's recursions), so the processor sees
+            // independent work beside each frame's chain; with AVX2 (half the
+            // registers) they run after the frames, which measured faster.
             // The filter's output is taken as it is; a non-finite output leaves
             // a non-finite history, so a pass ending with a finite history had
-            // none, and any other pass is run again with the output checked.
+            // none, and any other pass runs its frames again with the output checked.
             const F4 fv1Before = fv1, fv2Before = fv2;
             const D4 detectorBefore = detector;
             const D2 smoothedBefore = smoothed, slowdownBefore = slowdown, lastGainBefore = lastGain;
             const L2 heavyBefore = heavy;
             for (int i = 0; i < framesPerVector; ++i)
+            {
                 frame (i, true, true, true, ! filterShowsOverflow);
+                if constexpr (spreadSteps)
+                    runSteps (i * numSteps / framesPerVector, (i + 1) * numSteps / framesPerVector);
+            }
+
             if (filterShowsOverflow && __builtin_expect (! historyFinite(), 0))
             {
                 fv1 = fv1Before;
@@ -781,30 +854,8 @@ VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSam
             for (int i = Ch * nC; i < W && nC > 0; ++i)
                 smoothedOut[i] = 0.0;
         }
-
-        // The vector stages, step by step; each step on its own vector.
-        constexpr int mask = ringSize - 1;
-        const int s1 = t - lagCurve, s2 = s1 - 1, s3 = s1 - 2;
-        const int o1 = t - lagOutput, o2 = o1 - 1, o3 = o1 - 2, o4 = o1 - 3;
-        if (steady || valid (s1))
-            curveWork[s1 & mask] = curveStart (rings.level[s1 & mask], cc);
-        if (steady || valid (o1))
-            outputWork[o1 & mask] = outputStart (rings.target[o1 & mask], rings.smoothed[o1 & mask], rings.input[o1 & mask],
-                                                 rings.linear[o1 & mask], dc);
-        if (steady || valid (s2))
-            curveMiddle (curveWork[s2 & mask]);
-        if (steady || valid (o2))
-            outputMiddle1 (outputWork[o2 & mask], dc);
-        if (steady || valid (s3))
-            curveEnd (curveWork[s3 & mask], rings.target[s3 & mask], cc);
-        if (steady || valid (o3))
-            outputMiddle2 (outputWork[o3 & mask]);
-        if (steady || valid (o4))
-        {
-            const int base = o4 * framesPerVector;
-            outputEnd<Ch> (outputWork[o4 & mask], left + base, Ch == 2 ? right + base : nullptr,
-                           steady ? framesPerVector : framesIn (o4), dc, peak);
-        }
+        if (! (spreadSteps && fullPass))
+            runSteps (0, numSteps);
     }
 
     // Back into the channels and filters.
