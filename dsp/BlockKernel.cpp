@@ -57,6 +57,10 @@ bool cpuRunsAvx2() noexcept { return false; }
 bool cpuRunsAvx512() noexcept { return false; }
 BlockKernel avx2BlockKernel() noexcept { return nullptr; }
 BlockKernel avx512BlockKernel() noexcept { return nullptr; }
+FloatFunction avx2Expf() noexcept { return nullptr; }
+FloatFunction avx2Pow10f() noexcept { return nullptr; }
+FloatFunction avx512Expf() noexcept { return nullptr; }
+FloatFunction avx512Pow10f() noexcept { return nullptr; }
 #endif
 
 BlockKernel selectBlockKernel() noexcept
