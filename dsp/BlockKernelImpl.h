@@ -708,7 +708,8 @@ VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSam
             if (levelNow || gainNow)
             {
                 const D4 x = join (side2, gain2);
-                // max() here is the comparison x^2 > floor ? x^2 : floor (x is finite).
+                // max() here is the comparison x^2 > floor ? x^2 : floor (x is finite, or
+                // the pass runs again with the check).
                 const D4 square = (D4) _mm256_max_pd ((__m256d) (x * x), (__m256d) floor4);
                 const D4 next = (D4) _mm256_fmadd_pd ((__m256d) detector, (__m256d) detectorKeep,
                                                       (__m256d) ((square * detectorCoefficient) / detector));
