@@ -602,7 +602,6 @@ VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSam
     D4 detector = { state[0].levelValue, state[1].levelValue, state[0].gainValue, state[1].gainValue };
     D2 smoothed = pair (state[0].smoothedReductionDb, state[1].smoothedReductionDb);
     D2 slowdown = pair (state[0].releaseSlowdown, state[1].releaseSlowdown);
-    D2 lastGain = pair (state[0].gain, state[1].gain);
     L2 heavy = { state[0].heavyReduction ? -1 : 0, state[1].heavyReduction ? -1 : 0 };
     // A lane whose low cut does not run gets the identity section (1, 0, 0, 0, 0)
     // with a clear history: its output is its input, bit for bit, and its
@@ -703,7 +702,6 @@ VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSam
                     gain2 = loadVector<D2> (linearIn + 2 * i);
                 else
                     gain2 = D2 { linearIn[i], 0.0 };
-                lastGain = gain2;
             }
             if (levelNow || gainNow)
             {
@@ -796,18 +794,18 @@ VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSam
         // Steps from to to - 1, written out so that each is inlined in place.
         auto runSteps = [&] (int from, int to) VANTORIL_KERNEL_LAMBDA
         {
-            auto step = [&] (int k) VANTORIL_KERNEL_LAMBDA
+            auto stepInRange = [&] (int k) VANTORIL_KERNEL_LAMBDA
             {
                 if (from <= k && k < to)
                     vectorStep (k);
             };
-            step (0);
-            step (1);
-            step (2);
-            step (3);
-            step (4);
-            step (5);
-            step (6);
+            stepInRange (0);
+            stepInRange (1);
+            stepInRange (2);
+            stepInRange (3);
+            stepInRange (4);
+            stepInRange (5);
+            stepInRange (6);
         };
 
         const bool fullPass = steady || (nAB == framesPerVector && nC == framesPerVector && nD == framesPerVector);
@@ -822,7 +820,7 @@ VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSam
             // none, and any other pass runs its frames again with the output checked.
             const F4 fv1Before = fv1, fv2Before = fv2;
             const D4 detectorBefore = detector;
-            const D2 smoothedBefore = smoothed, slowdownBefore = slowdown, lastGainBefore = lastGain;
+            const D2 smoothedBefore = smoothed, slowdownBefore = slowdown;
             const L2 heavyBefore = heavy;
             for (int i = 0; i < framesPerVector; ++i)
             {
@@ -838,7 +836,6 @@ VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSam
                 detector = detectorBefore;
                 smoothed = smoothedBefore;
                 slowdown = slowdownBefore;
-                lastGain = lastGainBefore;
                 heavy = heavyBefore;
                 for (int i = 0; i < framesPerVector; ++i)
                     frame (i, true, true, true, true);
@@ -868,7 +865,9 @@ VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSam
         st.smoothedReductionDb = smoothed[lane];
         st.releaseSlowdown = slowdown[lane];
         st.heavyReduction = heavy[lane] != 0;
-        st.gain = lastGain[lane];
+        // The gain applied to the block's last frame, as the output stage left it.
+        const int last = numSamples - 1;
+        st.gain = rings.linear[(last / framesPerVector) & (ringSize - 1)][Ch * (last % framesPerVector) + lane];
         compressors[lane]->endBlock (st);
 
         LowCutState& lc = *lowCuts[lane];

@@ -322,6 +322,16 @@ double timingOverheadNs (int blocks)
 }
 
 // Runs the whole material through one instance; returns ns per stereo frame.
+// Copies block b of the material into the plug-in's inputs and prepares its atom ports.
+void feedBlock (Instance& in, Features& f, const std::vector<std::vector<float>>& m, int block, size_t b)
+{
+    for (int ch = 0; ch < 2; ++ch)
+        std::memcpy (in.audioIn[static_cast<size_t> (ch)].data(),
+                     m[static_cast<size_t> (ch)].data() + b * static_cast<size_t> (block),
+                     sizeof (float) * static_cast<size_t> (block));
+    prepareAtoms (in, f);
+}
+
 double runOnce (Instance& in, Features& f, const std::vector<std::vector<float>>& m, int block, double overheadNs,
                 bool measureReduction)
 {
@@ -332,20 +342,12 @@ double runOnce (Instance& in, Features& f, const std::vector<std::vector<float>>
     // would otherwise pay for the processor's caches and predictors switching over.
     for (size_t b = 0; b < std::min<size_t> (blocks, 32); ++b)
     {
-        for (int ch = 0; ch < 2; ++ch)
-            std::memcpy (in.audioIn[static_cast<size_t> (ch)].data(),
-                         m[static_cast<size_t> (ch)].data() + b * static_cast<size_t> (block),
-                         sizeof (float) * static_cast<size_t> (block));
-        prepareAtoms (in, f);
+        feedBlock (in, f, m, block, b);
         lilv_instance_run (in.instance, static_cast<uint32_t> (block));
     }
     for (size_t b = 0; b < blocks; ++b)
     {
-        const size_t start = b * static_cast<size_t> (block);
-        for (int ch = 0; ch < 2; ++ch)
-            std::memcpy (in.audioIn[static_cast<size_t> (ch)].data(), m[static_cast<size_t> (ch)].data() + start,
-                         sizeof (float) * static_cast<size_t> (block));
-        prepareAtoms (in, f);
+        feedBlock (in, f, m, block, b);
         const auto t0 = Clock::now();
         lilv_instance_run (in.instance, static_cast<uint32_t> (block));
         timed += std::chrono::duration<double, std::nano> (Clock::now() - t0).count() - overheadNs;
