@@ -27,24 +27,41 @@ enum Path
     fastest,
     perSample,
     avx2Kernel,
-    avx512Kernel
+    avx512Kernel,
+    neonKernel
 };
+
+struct PathKernel
+{
+    bool runs;
+    vantoril::BlockKernel kernel;
+};
+
+PathKernel kernelFor (Path path)
+{
+    using namespace vantoril;
+    if (path == avx2Kernel)
+        return { cpuRunsAvx2(), avx2BlockKernel() };
+    if (path == avx512Kernel)
+        return { cpuRunsAvx512(), avx512BlockKernel() };
+    if (path == neonKernel)
+        return { cpuRunsNeon(), neonBlockKernel() };
+    return { true, path == perSample ? nullptr : selectBlockKernel() };
+}
 
 void runBlocks (benchmark::State& state, double rate, int block, Mode mode, Path path, int numChannels = 2)
 {
     std::unique_ptr<juce::AudioProcessor> owned (createPluginFilter());
     auto& p = dynamic_cast<VantorilAudioProcessor&> (*owned);
-    if (path == perSample)
-        p.setBlockKernel (nullptr);
-    if (path == avx2Kernel || path == avx512Kernel)
+    if (path != fastest)
     {
-        const bool runs = path == avx2Kernel ? vantoril::cpuRunsAvx2() : vantoril::cpuRunsAvx512();
+        const auto [runs, kernel] = kernelFor (path);
         if (! runs)
         {
             state.SkipWithError ("this processor does not run the kernel");
             return;
         }
-        p.setBlockKernel (path == avx2Kernel ? vantoril::avx2BlockKernel() : vantoril::avx512BlockKernel());
+        p.setBlockKernel (kernel);
     }
     // Compression clearly active: about -24 dB, 4:1, 10 ms / 100 ms.
     p.setNormalisedValue (vantoril::params::threshold, 0.4f);
@@ -116,7 +133,7 @@ BENCHMARK (processBlockCost)
 
 BENCHMARK (signalPathCost)
     ->ArgNames ({ "path", "channels", "block" })
-    ->ArgsProduct ({ benchmark::CreateDenseRange (perSample, avx512Kernel, 1), { 1, 2 }, { 32, 64, 512 } })
+    ->ArgsProduct ({ benchmark::CreateDenseRange (perSample, neonKernel, 1), { 1, 2 }, { 32, 64, 512 } })
     ->Unit (benchmark::kMicrosecond);
 
 // Restoring a 1 MB state chunk: one valid element with many extra attributes

@@ -52,7 +52,6 @@ bool cpuRunsAvx512() noexcept
     return __builtin_cpu_supports ("avx512f") && __builtin_cpu_supports ("avx512dq") && cpuRunsAvx2();
 }
 #else
-// Other processors (ARM) have neither kernel: they run the per-sample path.
 bool cpuRunsAvx2() noexcept { return false; }
 bool cpuRunsAvx512() noexcept { return false; }
 BlockKernel avx2BlockKernel() noexcept { return nullptr; }
@@ -61,6 +60,16 @@ FloatFunction avx2Expf() noexcept { return nullptr; }
 FloatFunction avx2Pow10f() noexcept { return nullptr; }
 FloatFunction avx512Expf() noexcept { return nullptr; }
 FloatFunction avx512Pow10f() noexcept { return nullptr; }
+#endif
+
+#if defined(__aarch64__)
+bool cpuRunsNeon() noexcept { return true; }
+#else
+// Other processors have no ARM kernel.
+bool cpuRunsNeon() noexcept { return false; }
+BlockKernel neonBlockKernel() noexcept { return nullptr; }
+FloatFunction neonExpf() noexcept { return nullptr; }
+FloatFunction neonPow10f() noexcept { return nullptr; }
 #endif
 
 BlockKernel selectBlockKernel() noexcept
@@ -73,11 +82,15 @@ BlockKernel selectBlockKernel() noexcept
     return cpuRunsAvx2() ? avx2BlockKernel() : nullptr;
 #elif defined(VANTORIL_FORCED_PATH_avx512)
     return cpuRunsAvx512() ? avx512BlockKernel() : nullptr;
+#elif defined(VANTORIL_FORCED_PATH_neon)
+    return cpuRunsNeon() ? neonBlockKernel() : nullptr;
 #else
     if (cpuRunsAvx512())
         return avx512BlockKernel();
     if (cpuRunsAvx2())
         return avx2BlockKernel();
+    if (cpuRunsNeon())
+        return neonBlockKernel();
     return nullptr;
 #endif
 }

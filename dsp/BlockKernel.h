@@ -65,15 +65,18 @@ struct KernelTables
 };
 extern const KernelTables kernelTables;
 
-// The fastest kernel this processor runs, or nullptr when it has neither
-// AVX-512 nor AVX2 with FMA (the per-sample path is used then).
+// The fastest kernel this processor runs, or nullptr when it has none of
+// AVX-512, AVX2 with FMA and 64-bit ARM's Advanced SIMD (the per-sample path
+// is used then).
 BlockKernel selectBlockKernel() noexcept;
 
 // The individual kernels (nullptr where not built), for tests and benchmarks.
 BlockKernel avx2BlockKernel() noexcept;
 BlockKernel avx512BlockKernel() noexcept;
+BlockKernel neonBlockKernel() noexcept;
 bool cpuRunsAvx2() noexcept;
 bool cpuRunsAvx512() noexcept;
+bool cpuRunsNeon() noexcept;
 
 // Elementwise single-precision e^x and 10^x of a kernel, for tests. They equal
 // the C library's expf and powf (10, x) on this platform.
@@ -82,5 +85,7 @@ FloatFunction avx2Expf() noexcept;
 FloatFunction avx2Pow10f() noexcept;
 FloatFunction avx512Expf() noexcept;
 FloatFunction avx512Pow10f() noexcept;
+FloatFunction neonExpf() noexcept;
+FloatFunction neonPow10f() noexcept;
 
 } // namespace vantoril

@@ -1,9 +1,11 @@
 // The block kernel, compiled once per instruction set: the including file
 // defines VANTORIL_KERNEL_NAMESPACE, VANTORIL_KERNEL_LANES (doubles per vector
-// register) and VANTORIL_KERNEL_TARGET (the compiler's target string). The
-// headers come first, with the default target; only the functions defined
-// below are built for the instruction set, so nothing shared with the rest of
-// the program can end up needing it.
+// register: 8 for AVX-512, 4 for AVX2, 2 for the ARM Advanced SIMD kernel) and
+// VANTORIL_KERNEL_TARGET (the compiler's target string; empty for ARM, whose
+// Advanced SIMD every 64-bit processor has). The headers come first, with the
+// default target; only the functions defined below are built for the
+// instruction set, so nothing shared with the rest of the program can end up
+// needing it.
 //
 // Work per block, with both channels side by side (a mono block fills the
 // vectors with consecutive frames of its one channel instead):
@@ -20,7 +22,11 @@
 // waits for its division.
 #include "BlockKernel.h"
 
+#if VANTORIL_KERNEL_LANES == 2
+#include <arm_neon.h>
+#else
 #include <immintrin.h>
+#endif
 
 #include <cfloat>
 #include <cmath>
@@ -43,7 +49,9 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #endif
+#if VANTORIL_KERNEL_LANES != 2
 VANTORIL_KERNEL_TARGET_PRAGMA (VANTORIL_KERNEL_TARGET)
+#endif
 
 namespace vantoril::VANTORIL_KERNEL_NAMESPACE
 {
@@ -90,8 +98,24 @@ VANTORIL_KERNEL_INLINE VD fmadd (VD a, VD b, VD c) noexcept
 {
 #if VANTORIL_KERNEL_LANES == 8
     return (VD) _mm512_fmadd_pd ((__m512d) a, (__m512d) b, (__m512d) c);
-#else
+#elif VANTORIL_KERNEL_LANES == 4
     return (VD) _mm256_fmadd_pd ((__m256d) a, (__m256d) b, (__m256d) c);
+#else
+    return (VD) vfmaq_f64 ((float64x2_t) c, (float64x2_t) a, (float64x2_t) b);
+#endif
+}
+
+// The same for four doubles (the detectors' register).
+VANTORIL_KERNEL_INLINE D4 fmadd4 (D4 a, D4 b, D4 c) noexcept
+{
+#if VANTORIL_KERNEL_LANES == 2
+    const D2 low =
+        (D2) vfmaq_f64 ((float64x2_t) D2 { c[0], c[1] }, (float64x2_t) D2 { a[0], a[1] }, (float64x2_t) D2 { b[0], b[1] });
+    const D2 high =
+        (D2) vfmaq_f64 ((float64x2_t) D2 { c[2], c[3] }, (float64x2_t) D2 { a[2], a[3] }, (float64x2_t) D2 { b[2], b[3] });
+    return D4 { low[0], low[1], high[0], high[1] };
+#else
+    return (D4) _mm256_fmadd_pd ((__m256d) a, (__m256d) b, (__m256d) c);
 #endif
 }
 
@@ -106,8 +130,10 @@ VANTORIL_KERNEL_INLINE VU lookup32 (const std::uint64_t* table, VU index) noexce
     const __m512i high = _mm512_permutex2var_epi64 (_mm512_load_si512 (table + 16), i, _mm512_load_si512 (table + 24));
     const __mmask8 upper = _mm512_movepi64_mask (_mm512_slli_epi64 (i, 59));
     return (VU) _mm512_mask_blend_epi64 (upper, low, high);
-#else
+#elif VANTORIL_KERNEL_LANES == 4
     return (VU) _mm256_i64gather_epi64 ((const long long*) table, (__m256i) (index & 31), 8);
+#else
+    return VU { table[index[0] & 31], table[index[1] & 31] };
 #endif
 }
 
@@ -116,8 +142,10 @@ VANTORIL_KERNEL_INLINE bool anyLane (VL mask) noexcept
 {
 #if VANTORIL_KERNEL_LANES == 8
     return _mm512_test_epi64_mask ((__m512i) mask, (__m512i) mask) != 0;
-#else
+#elif VANTORIL_KERNEL_LANES == 4
     return ! _mm256_testz_si256 ((__m256i) mask, (__m256i) mask);
+#else
+    return (mask[0] | mask[1]) != 0;
 #endif
 }
 
@@ -125,8 +153,10 @@ VANTORIL_KERNEL_INLINE bool anyLane (VI mask) noexcept
 {
 #if VANTORIL_KERNEL_LANES == 8
     return ! _mm256_testz_si256 ((__m256i) mask, (__m256i) mask);
-#else
+#elif VANTORIL_KERNEL_LANES == 4
     return ! _mm_testz_si128 ((__m128i) mask, (__m128i) mask);
+#else
+    return (mask[0] | mask[1]) != 0;
 #endif
 }
 
@@ -134,10 +164,16 @@ VANTORIL_KERNEL_INLINE bool anyLane (VI mask) noexcept
 VANTORIL_KERNEL_INLINE VD maxPd (VD a, VD b) noexcept { return (VD) _mm512_max_pd ((__m512d) a, (__m512d) b); }
 VANTORIL_KERNEL_INLINE VF maxPs (VF a, VF b) noexcept { return (VF) _mm256_max_ps ((__m256) a, (__m256) b); }
 VANTORIL_KERNEL_INLINE VF minPs (VF a, VF b) noexcept { return (VF) _mm256_min_ps ((__m256) a, (__m256) b); }
-#else
+#elif VANTORIL_KERNEL_LANES == 4
 VANTORIL_KERNEL_INLINE VD maxPd (VD a, VD b) noexcept { return (VD) _mm256_max_pd ((__m256d) a, (__m256d) b); }
 VANTORIL_KERNEL_INLINE VF maxPs (VF a, VF b) noexcept { return (VF) _mm_max_ps ((__m128) a, (__m128) b); }
 VANTORIL_KERNEL_INLINE VF minPs (VF a, VF b) noexcept { return (VF) _mm_min_ps ((__m128) a, (__m128) b); }
+#else
+// As the x86 instructions compare: the second operand where either is NaN
+// (the ARM instructions would return the NaN).
+VANTORIL_KERNEL_INLINE VD maxPd (VD a, VD b) noexcept { return a > b ? a : b; }
+VANTORIL_KERNEL_INLINE VF maxPs (VF a, VF b) noexcept { return a > b ? a : b; }
+VANTORIL_KERNEL_INLINE VF minPs (VF a, VF b) noexcept { return a < b ? a : b; }
 #endif
 VANTORIL_KERNEL_INLINE VD absolute (VD x) noexcept { return bitCast<VD> (bitCast<VU> (x) & 0x7fffffffffffffffULL); }
 VANTORIL_KERNEL_INLINE VF absolute (VF x) noexcept { return bitCast<VF> (bitCast<VI> (x) & 0x7fffffff); }
@@ -202,9 +238,12 @@ VANTORIL_KERNEL_INLINE VD pow10f (VD y, double log2Ten) noexcept
 #if VANTORIL_KERNEL_LANES == 8
 VANTORIL_KERNEL_INLINE VF toFloat (VD d) noexcept { return (VF) _mm512_cvtpd_ps ((__m512d) d); }
 VANTORIL_KERNEL_INLINE VD toDouble (VF f) noexcept { return (VD) _mm512_cvtps_pd ((__m256) f); }
-#else
+#elif VANTORIL_KERNEL_LANES == 4
 VANTORIL_KERNEL_INLINE VF toFloat (VD d) noexcept { return (VF) _mm256_cvtpd_ps ((__m256d) d); }
 VANTORIL_KERNEL_INLINE VD toDouble (VF f) noexcept { return (VD) _mm256_cvtps_pd ((__m128) f); }
+#else
+VANTORIL_KERNEL_INLINE VF toFloat (VD d) noexcept { return (VF) vcvt_f32_f64 ((float64x2_t) d); }
+VANTORIL_KERNEL_INLINE VD toDouble (VF f) noexcept { return (VD) vcvt_f64_f32 ((float32x2_t) f); }
 #endif
 
 // expf of every lane; lanes outside the table range go to the library.
@@ -376,9 +415,18 @@ struct DriveConstants
     double log2Ten;
 };
 
+#if VANTORIL_KERNEL_LANES == 2
+VANTORIL_KERNEL_INLINE D2 widenLow (F4 f) noexcept { return (D2) vcvt_f64_f32 (vget_low_f32 ((float32x4_t) f)); }
+VANTORIL_KERNEL_INLINE D4 join (D2 low, D2 high) noexcept { return D4 { low[0], low[1], high[0], high[1] }; }
+VANTORIL_KERNEL_INLINE D2 lowHalf (D4 v) noexcept { return D2 { v[0], v[1] }; }
+// The two lanes' x > floor ? x : floor (the second operand where x is NaN).
+VANTORIL_KERNEL_INLINE D4 max4 (D4 x, D4 floor) noexcept { return x > floor ? x : floor; }
+#else
 VANTORIL_KERNEL_INLINE D2 widenLow (F4 f) noexcept { return (D2) _mm_cvtps_pd ((__m128) f); }
 VANTORIL_KERNEL_INLINE D4 join (D2 low, D2 high) noexcept { return (D4) _mm256_set_m128d ((__m128d) high, (__m128d) low); }
 VANTORIL_KERNEL_INLINE D2 lowHalf (D4 v) noexcept { return (D2) _mm256_castpd256_pd128 ((__m256d) v); }
+VANTORIL_KERNEL_INLINE D4 max4 (D4 x, D4 floor) noexcept { return (D4) _mm256_max_pd ((__m256d) x, (__m256d) floor); }
+#endif
 
 // The per-sample path's gain computer, for the rare lanes outside the vector
 // functions' range.
@@ -437,10 +485,12 @@ VANTORIL_KERNEL_INLINE VF interleave (const float* l, const float* r) noexcept
 #if VANTORIL_KERNEL_LANES == 8
     const __m128 a = _mm_loadu_ps (l), b = _mm_loadu_ps (r);
     return (VF) _mm256_set_m128 (_mm_unpackhi_ps (a, b), _mm_unpacklo_ps (a, b));
-#else
+#elif VANTORIL_KERNEL_LANES == 4
     const __m128 a = _mm_castpd_ps (_mm_load_sd (reinterpret_cast<const double*> (l)));
     const __m128 b = _mm_castpd_ps (_mm_load_sd (reinterpret_cast<const double*> (r)));
     return (VF) _mm_unpacklo_ps (a, b);
+#else
+    return VF { l[0], r[0] };
 #endif
 }
 
@@ -456,7 +506,7 @@ VANTORIL_KERNEL_INLINE void deinterleave (VF v, float* l, float* r, int frames) 
         _mm_storeu_ps (r, _mm256_extractf128_ps (split, 1));
         return;
     }
-#else
+#elif VANTORIL_KERNEL_LANES == 4
     const __m128 split = _mm_shuffle_ps ((__m128) v, (__m128) v, _MM_SHUFFLE (3, 1, 2, 0));
     if (frames == framesPerVector)
     {
@@ -464,6 +514,9 @@ VANTORIL_KERNEL_INLINE void deinterleave (VF v, float* l, float* r, int frames) 
         _mm_storeh_pd (reinterpret_cast<double*> (r), _mm_castps_pd (split));
         return;
     }
+#else
+    // One frame per vector.
+    const VF split = v;
 #endif
     const float* lanes = reinterpret_cast<const float*> (&split);
     for (int i = 0; i < frames; ++i)
@@ -628,7 +681,10 @@ VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSam
     auto showsOverflow = [] (const LowCutState& c) { return ! c.run || c.c3 != 0.0f || c.c4 != 0.0f; };
     const bool filterShowsOverflow = showsOverflow (*lowCuts[0]) && showsOverflow (*lowCuts[1]);
     auto historyFinite = [&]() VANTORIL_KERNEL_LAMBDA
-    { return _mm_movemask_ps ((__m128) ((absolute4 (fv1) <= maxFloat) & (absolute4 (fv2) <= maxFloat))) == 15; };
+    {
+        const I4 finite = (absolute4 (fv1) <= maxFloat) & (absolute4 (fv2) <= maxFloat);
+        return (finite[0] & finite[1] & finite[2] & finite[3]) != 0;
+    };
     const L4 levelLanes = { -1, -1, 0, 0 }, gainLanes = { 0, 0, -1, -1 };
 
     CurveWork curveWork[ringSize];
@@ -687,9 +743,9 @@ VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSam
             {
                 F4 in;
                 if constexpr (Ch == 2)
-                    in = (F4) _mm_castpd_ps (_mm_load_sd (reinterpret_cast<const double*> (side + 2 * i)));
+                    in = F4 { side[2 * i], side[2 * i + 1], 0.0f, 0.0f };
                 else
-                    in = (F4) _mm_load_ss (side + i);
+                    in = F4 { side[i], 0.0f, 0.0f, 0.0f };
                 const F4 out = c0 * in + fv1;
                 fv1 = c1 * in - c3 * out + fv2;
                 fv2 = c2 * in - c4 * out;
@@ -708,9 +764,8 @@ VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSam
                 const D4 x = join (side2, gain2);
                 // max() here is the comparison x^2 > floor ? x^2 : floor (x is finite, or
                 // the pass runs again with the check).
-                const D4 square = (D4) _mm256_max_pd ((__m256d) (x * x), (__m256d) floor4);
-                const D4 next = (D4) _mm256_fmadd_pd ((__m256d) detector, (__m256d) detectorKeep,
-                                                      (__m256d) ((square * detectorCoefficient) / detector));
+                const D4 square = max4 (x * x, floor4);
+                const D4 next = fmadd4 (detector, detectorKeep, (square * detectorCoefficient) / detector);
                 if (levelNow && gainNow)
                     detector = next;
                 else
@@ -928,7 +983,7 @@ inline void pow10fArray (const float* in, float* out, int n) noexcept
 
 } // namespace vantoril::VANTORIL_KERNEL_NAMESPACE
 
-#if defined(__clang__)
+#if defined(__clang__) && VANTORIL_KERNEL_LANES != 2
 #pragma clang attribute pop
 #endif
 

@@ -16,11 +16,13 @@ has() { case " $flags " in *" $1 "*) return 0 ;; esac; return 1; }
 paths="per-sample"
 if has avx2 && has fma; then paths="avx2 $paths"; fi
 if has avx512f && has avx512dq && has avx2 && has fma; then paths="avx512 $paths"; fi
+if [ "$(uname -m)" = aarch64 ]; then paths="neon $paths"; fi
 
 label() {
     case "$1" in
     avx512) echo "Vantoril, AVX-512 kernel" ;;
     avx2) echo "Vantoril, AVX2 kernel" ;;
+    neon) echo "Vantoril, Advanced SIMD kernel" ;;
     per-sample) echo "Vantoril, per-sample path" ;;
     esac
 }
@@ -36,7 +38,7 @@ for p in $paths; do
     lv2_path="$lv2_path$PWD/$tree/Vantoril_artefacts/Release/LV2:"
     set -- "$@" --ours "$(label "$p")" "https://vantoril.zazuziza.example/plugins/vantoril-$p"
 done
-export LV2_PATH="${lv2_path}/usr/lib/lv2:/usr/local/lib/lv2:/usr/lib/x86_64-linux-gnu/lv2"
+export LV2_PATH="${lv2_path}/usr/lib/lv2:/usr/local/lib/lv2:/usr/lib/$(gcc -dumpmachine)/lv2"
 
 echo
 echo "== processBlock, ns per frame (median of 5)"

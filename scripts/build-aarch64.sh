@@ -3,8 +3,8 @@
 # tests under qemu-user:
 #   build-arm64/            the DSP core without the framework, and its tests
 #   build-arm64-processor/  the processor with the framework (the VST 2.4
-#                           library and the processor tests), against Debian's
-#                           arm64 libraries
+#                           library, the processor tests and the Advanced SIMD
+#                           kernel's tests), against Debian's arm64 libraries
 # Installs what it needs first (with sudo when not root): the arm64
 # architecture, its GoogleTest and the framework's libraries.
 set -eu
@@ -32,7 +32,9 @@ PKG_CONFIG_LIBDIR=/usr/lib/aarch64-linux-gnu/pkgconfig:/usr/share/pkgconfig \
     cmake -S . -B build-arm64-processor -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake \
     -DJUCE_DIR=/usr/lib/x86_64-linux-gnu/cmake/JUCE-7.0.5 -DVANTORIL_BUILD_TESTS=ON
-cmake --build build-arm64-processor --target Vantoril_VST processor_tests
-# The processor tests only: the others start programs of the tree (which the
-# build machine cannot run without binfmt support) or time threads and windows.
+cmake --build build-arm64-processor --target Vantoril_VST processor_tests kernel_tests
+# The processor and kernel tests only: the others start programs of the tree
+# (which the build machine cannot run without binfmt support) or time threads
+# and windows.
 qemu-aarch64-static -L /usr/aarch64-linux-gnu build-arm64-processor/tests/processor_tests
+qemu-aarch64-static -L /usr/aarch64-linux-gnu build-arm64-processor/tests/kernel_tests

@@ -18,12 +18,15 @@ struct NamedKernel
     const char* name;
     vantoril::BlockKernel kernel;
     bool runs;
+    vantoril::FloatFunction expf, pow10f;
 };
 
 std::vector<NamedKernel> kernels()
 {
-    return { { "avx2", vantoril::avx2BlockKernel(), vantoril::cpuRunsAvx2() },
-             { "avx512", vantoril::avx512BlockKernel(), vantoril::cpuRunsAvx512() } };
+    using namespace vantoril;
+    return { { "avx2", avx2BlockKernel(), cpuRunsAvx2(), avx2Expf(), avx2Pow10f() },
+             { "avx512", avx512BlockKernel(), cpuRunsAvx512(), avx512Expf(), avx512Pow10f() },
+             { "neon", neonBlockKernel(), cpuRunsNeon(), neonExpf(), neonPow10f() } };
 }
 
 using Signal = std::function<float (int channel, long index)>;
@@ -133,9 +136,8 @@ std::string kernelName (const ::testing::TestParamInfo<NamedKernel>& info) { ret
 // a stride through all bit patterns in the ranges the signal path uses.
 TEST_P (BlockKernelTest, FloatFunctionsEqualTheLibrary)
 {
-    const bool wide = std::string (GetParam().name) == "avx512";
-    const auto expf = wide ? vantoril::avx512Expf() : vantoril::avx2Expf();
-    const auto pow10f = wide ? vantoril::avx512Pow10f() : vantoril::avx2Pow10f();
+    const auto expf = GetParam().expf;
+    const auto pow10f = GetParam().pow10f;
 
     std::vector<float> in, out;
     for (std::uint64_t u = 0; u < 0x100000000ULL; u += 257)

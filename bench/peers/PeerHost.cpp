@@ -56,6 +56,18 @@ std::string cpuModel()
             return line.substr (line.find (':') + 2);
     return "unknown";
 }
+
+// The signal path the shipped plug-in picks on this processor.
+const char* ourSignalPath()
+{
+    if (vantoril::cpuRunsAvx512())
+        return "AVX-512 kernel";
+    if (vantoril::cpuRunsAvx2())
+        return "AVX2 kernel";
+    if (vantoril::cpuRunsNeon())
+        return "Advanced SIMD kernel";
+    return "per-sample path";
+}
 using vantoril::lv2host::Features;
 using vantoril::lv2host::UridMap;
 
@@ -509,8 +521,7 @@ int main (int argc, char** argv)
     }
     std::printf ("\n%d rounds of %.1f s at %.0f Hz, %d-frame blocks; timing overhead %.1f ns per block subtracted\n", rounds,
                  seconds, sampleRate, block, overhead);
-    std::printf ("processor: %s; Vantoril's signal path here: %s\n", cpuModel().c_str(),
-                 vantoril::cpuRunsAvx512() ? "AVX-512 kernel" : (vantoril::cpuRunsAvx2() ? "AVX2 kernel" : "per-sample path"));
+    std::printf ("processor: %s; Vantoril's signal path here: %s\n", cpuModel().c_str(), ourSignalPath());
     std::printf ("thresholds are set per plug-in for a similar level change on this material (darc's automatic gain\n"
                  "keeps its level change near 0 dB)\n");
 
