@@ -419,7 +419,7 @@ struct DriveConstants
 VANTORIL_KERNEL_INLINE D2 widenLow (F4 f) noexcept { return (D2) vcvt_f64_f32 (vget_low_f32 ((float32x4_t) f)); }
 VANTORIL_KERNEL_INLINE D4 join (D2 low, D2 high) noexcept { return D4 { low[0], low[1], high[0], high[1] }; }
 VANTORIL_KERNEL_INLINE D2 lowHalf (D4 v) noexcept { return D2 { v[0], v[1] }; }
-// The two lanes' x > floor ? x : floor (the second operand where x is NaN).
+// x > floor ? x : floor in every lane (the second operand where x is NaN).
 VANTORIL_KERNEL_INLINE D4 max4 (D4 x, D4 floor) noexcept { return x > floor ? x : floor; }
 #else
 VANTORIL_KERNEL_INLINE D2 widenLow (F4 f) noexcept { return (D2) _mm_cvtps_pd ((__m128) f); }
