@@ -23,18 +23,31 @@ KernelTables::KernelTables() noexcept
     }
 
     // The library's log2 of a float, for x = 10 = 2^3 * 1.25: its table entry
-    // for 1.25 and its polynomial, with the same fused operations.
+    // for 1.25 and its polynomial, with fused operations (processors with
+    // FMA) and with every product and sum rounded (processors without).
     const double invcTen = 0x1.9c2d163a1aa2dp-1, logcTen = 0x1.40645f0c6651cp-2;
     const double a[5] = { 0x1.27616c9496e0bp-2, -0x1.71969a075c67ap-2, 0x1.ec70a6ca7baddp-2, -0x1.7154748bef6c8p-1,
                           0x1.71547652ab82bp0 };
-    const double r = std::fma (1.25, invcTen, -1.0);
     const double y0 = logcTen + 3.0;
-    const double r2 = r * r;
-    const double p = std::fma (a[2], r, a[3]);
-    const double r4 = r2 * r2;
-    double q = std::fma (a[4], r, y0);
-    q = std::fma (p, r2, q);
-    log2Ten = std::fma (std::fma (a[0], r, a[1]), r4, q);
+    {
+        const double r = std::fma (1.25, invcTen, -1.0);
+        const double r2 = r * r;
+        const double p = std::fma (a[2], r, a[3]);
+        const double r4 = r2 * r2;
+        double q = std::fma (a[4], r, y0);
+        q = std::fma (p, r2, q);
+        log2Ten = std::fma (std::fma (a[0], r, a[1]), r4, q);
+    }
+    {
+        const double r = 1.25 * invcTen - 1.0;
+        const double r2 = r * r;
+        const double y = a[0] * r + a[1];
+        const double p = a[2] * r + a[3];
+        const double r4 = r2 * r2;
+        double q = a[4] * r + y0;
+        q = p * r2 + q;
+        log2TenUnfused = y * r4 + q;
+    }
 }
 
 const KernelTables kernelTables;
@@ -51,7 +64,14 @@ bool cpuRunsAvx512() noexcept
     __builtin_cpu_init();
     return __builtin_cpu_supports ("avx512f") && __builtin_cpu_supports ("avx512dq") && cpuRunsAvx2();
 }
+
+// Every x86-64 processor has SSE2.
+bool cpuRunsSse2() noexcept { return true; }
 #else
+bool cpuRunsSse2() noexcept { return false; }
+BlockKernel sse2BlockKernel() noexcept { return nullptr; }
+FloatFunction sse2Expf() noexcept { return nullptr; }
+FloatFunction sse2Pow10f() noexcept { return nullptr; }
 bool cpuRunsAvx2() noexcept { return false; }
 bool cpuRunsAvx512() noexcept { return false; }
 BlockKernel avx2BlockKernel() noexcept { return nullptr; }
@@ -84,11 +104,15 @@ BlockKernel selectBlockKernel() noexcept
     return cpuRunsAvx512() ? avx512BlockKernel() : nullptr;
 #elif defined(VANTORIL_FORCED_PATH_neon)
     return cpuRunsNeon() ? neonBlockKernel() : nullptr;
+#elif defined(VANTORIL_FORCED_PATH_sse2)
+    return cpuRunsSse2() ? sse2BlockKernel() : nullptr;
 #else
     if (cpuRunsAvx512())
         return avx512BlockKernel();
     if (cpuRunsAvx2())
         return avx2BlockKernel();
+    if (cpuRunsSse2())
+        return sse2BlockKernel();
     if (cpuRunsNeon())
         return neonBlockKernel();
     return nullptr;

@@ -54,19 +54,20 @@ using BlockKernel = void (*) (KernelChannel* channels, int numChannels, int numS
 // splits a mantissa in [0.75, 1.5) into (0-7 of width 1/16 from 1, 8-15 of width 1/32
 // from 0.75; c is an interval's centre), 2^(i/32) for the exponential, stored
 // as its bits minus i << 47 so that adding k << 47 scales it by 2^(k/32 - i/32),
-// and log2(10) as the C library's single-precision power computes it.
+// and log2(10) as the C library's single-precision power computes it (on
+// processors with FMA, and on those without).
 struct KernelTables
 {
     alignas (64) double invc[16];
     alignas (64) double logc[16];
     alignas (64) std::uint64_t exp2Bits[32];
-    double log2Ten;
+    double log2Ten, log2TenUnfused; // with fused operations, and with every step rounded
     KernelTables() noexcept;
 };
 extern const KernelTables kernelTables;
 
-// The fastest kernel this processor runs, or nullptr when it has none of
-// AVX-512, AVX2 with FMA and 64-bit ARM's Advanced SIMD (the per-sample path
+// The fastest kernel this processor runs: AVX-512, AVX2 with FMA or SSE2 on
+// x86-64, Advanced SIMD on 64-bit ARM; nullptr elsewhere (the per-sample path
 // is used then).
 BlockKernel selectBlockKernel() noexcept;
 
@@ -74,9 +75,11 @@ BlockKernel selectBlockKernel() noexcept;
 BlockKernel avx2BlockKernel() noexcept;
 BlockKernel avx512BlockKernel() noexcept;
 BlockKernel neonBlockKernel() noexcept;
+BlockKernel sse2BlockKernel() noexcept;
 bool cpuRunsAvx2() noexcept;
 bool cpuRunsAvx512() noexcept;
 bool cpuRunsNeon() noexcept;
+bool cpuRunsSse2() noexcept;
 
 // Elementwise single-precision e^x and 10^x of a kernel, for tests. They equal
 // the C library's expf and powf (10, x) on this platform.
@@ -87,5 +90,7 @@ FloatFunction avx512Expf() noexcept;
 FloatFunction avx512Pow10f() noexcept;
 FloatFunction neonExpf() noexcept;
 FloatFunction neonPow10f() noexcept;
+FloatFunction sse2Expf() noexcept;
+FloatFunction sse2Pow10f() noexcept;
 
 } // namespace vantoril

@@ -1,11 +1,16 @@
 // The block kernel, compiled once per instruction set: the including file
 // defines VANTORIL_KERNEL_NAMESPACE, VANTORIL_KERNEL_LANES (doubles per vector
-// register: 8 for AVX-512, 4 for AVX2, 2 for the ARM Advanced SIMD kernel) and
-// VANTORIL_KERNEL_TARGET (the compiler's target string; empty for ARM, whose
-// Advanced SIMD every 64-bit processor has). The headers come first, with the
-// default target; only the functions defined below are built for the
-// instruction set, so nothing shared with the rest of the program can end up
-// needing it.
+// register: 8 for AVX-512, 4 for AVX2, 2 for the kernels of the baseline
+// instruction sets, which also define VANTORIL_KERNEL_NEON (64-bit ARM's
+// Advanced SIMD) or VANTORIL_KERNEL_SSE2 (x86-64 without AVX2)) and
+// VANTORIL_KERNEL_TARGET (the compiler's target string; empty for the
+// baseline kernels, which every processor of the family runs). The headers
+// come first, with the default target; only the functions defined below are
+// built for the instruction set, so nothing shared with the rest of the
+// program can end up needing it.
+//
+// The SSE2 kernel has no fused multiply-add: it rounds every product and sum,
+// as the C library's functions do on processors without FMA.
 //
 // Work per block, with both channels side by side (a mono block fills the
 // vectors with consecutive frames of its one channel instead):
@@ -22,7 +27,7 @@
 // waits for its division.
 #include "BlockKernel.h"
 
-#if VANTORIL_KERNEL_LANES == 2
+#if defined(VANTORIL_KERNEL_NEON)
 #include <arm_neon.h>
 #else
 #include <immintrin.h>
@@ -93,22 +98,26 @@ template <typename V> VANTORIL_KERNEL_INLINE V loadVector (const void* p) noexce
 
 template <typename V> VANTORIL_KERNEL_INLINE void storeVector (void* p, V v) noexcept { std::memcpy (p, &v, sizeof (v)); }
 
-// a * b + c with a single rounding.
+// a * b + c with a single rounding (two without FMA).
 VANTORIL_KERNEL_INLINE VD fmadd (VD a, VD b, VD c) noexcept
 {
 #if VANTORIL_KERNEL_LANES == 8
     return (VD) _mm512_fmadd_pd ((__m512d) a, (__m512d) b, (__m512d) c);
 #elif VANTORIL_KERNEL_LANES == 4
     return (VD) _mm256_fmadd_pd ((__m256d) a, (__m256d) b, (__m256d) c);
-#else
+#elif defined(VANTORIL_KERNEL_NEON)
     return (VD) vfmaq_f64 ((float64x2_t) c, (float64x2_t) a, (float64x2_t) b);
+#else
+    return a * b + c;
 #endif
 }
 
 // The same for four doubles (the detectors' register).
 VANTORIL_KERNEL_INLINE D4 fmadd4 (D4 a, D4 b, D4 c) noexcept
 {
-#if VANTORIL_KERNEL_LANES == 2
+#if defined(VANTORIL_KERNEL_SSE2)
+    return a * b + c;
+#elif defined(VANTORIL_KERNEL_NEON)
     const D2 low =
         (D2) vfmaq_f64 ((float64x2_t) D2 { c[0], c[1] }, (float64x2_t) D2 { a[0], a[1] }, (float64x2_t) D2 { b[0], b[1] });
     const D2 high =
@@ -241,9 +250,12 @@ VANTORIL_KERNEL_INLINE VD toDouble (VF f) noexcept { return (VD) _mm512_cvtps_pd
 #elif VANTORIL_KERNEL_LANES == 4
 VANTORIL_KERNEL_INLINE VF toFloat (VD d) noexcept { return (VF) _mm256_cvtpd_ps ((__m256d) d); }
 VANTORIL_KERNEL_INLINE VD toDouble (VF f) noexcept { return (VD) _mm256_cvtps_pd ((__m128) f); }
-#else
+#elif defined(VANTORIL_KERNEL_NEON)
 VANTORIL_KERNEL_INLINE VF toFloat (VD d) noexcept { return (VF) vcvt_f32_f64 ((float64x2_t) d); }
 VANTORIL_KERNEL_INLINE VD toDouble (VF f) noexcept { return (VD) vcvt_f64_f32 ((float32x2_t) f); }
+#else
+VANTORIL_KERNEL_INLINE VF toFloat (VD d) noexcept { return __builtin_convertvector(d, VF); }
+VANTORIL_KERNEL_INLINE VD toDouble (VF f) noexcept { return __builtin_convertvector(f, VD); }
 #endif
 
 // expf of every lane; lanes outside the table range go to the library.
@@ -376,6 +388,16 @@ VANTORIL_KERNEL_INLINE VD log (VD x) noexcept
 } // namespace dmath
 
 //==============================================================================
+// log2(10) as the C library's power computes it here (with or without FMA).
+VANTORIL_KERNEL_INLINE double libraryLog2Ten() noexcept
+{
+#if defined(VANTORIL_KERNEL_SSE2)
+    return kernelTables.log2TenUnfused;
+#else
+    return kernelTables.log2Ten;
+#endif
+}
+
 // A vector holds W / Ch frames of Ch channels.
 template <int Ch> constexpr int framesPerVector = W / Ch;
 constexpr double floorDb = -100.0;
@@ -416,7 +438,11 @@ struct DriveConstants
 };
 
 #if VANTORIL_KERNEL_LANES == 2
+#if defined(VANTORIL_KERNEL_NEON)
 VANTORIL_KERNEL_INLINE D2 widenLow (F4 f) noexcept { return (D2) vcvt_f64_f32 (vget_low_f32 ((float32x4_t) f)); }
+#else
+VANTORIL_KERNEL_INLINE D2 widenLow (F4 f) noexcept { return (D2) _mm_cvtps_pd ((__m128) f); }
+#endif
 VANTORIL_KERNEL_INLINE D4 join (D2 low, D2 high) noexcept { return D4 { low[0], low[1], high[0], high[1] }; }
 VANTORIL_KERNEL_INLINE D2 lowHalf (D4 v) noexcept { return D2 { v[0], v[1] }; }
 // x > floor ? x : floor in every lane (the second operand where x is NaN).
@@ -637,7 +663,7 @@ VANTORIL_KERNEL_INLINE void processChannels (KernelChannel* channels, int numSam
     dc.levelGain = settings.levelGain;
     dc.mixAmount = settings.mixAmount;
     dc.dryShare = 1.0f - settings.mixAmount;
-    dc.log2Ten = kernelTables.log2Ten;
+    dc.log2Ten = libraryLog2Ten();
 
     Rings rings;
     VF peak {};
@@ -967,7 +993,7 @@ inline void expfArray (const float* in, float* out, int n) noexcept
 
 inline void pow10fArray (const float* in, float* out, int n) noexcept
 {
-    const double log2Ten = kernelTables.log2Ten;
+    const double log2Ten = libraryLog2Ten();
     for (int i = 0; i < n; i += W)
     {
         VF x {};

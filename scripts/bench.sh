@@ -14,6 +14,7 @@ cmake --build build --target vantoril-bench vantoril-peers Vantoril_LV2 >/dev/nu
 flags=$(grep -m1 '^flags' /proc/cpuinfo || true)
 has() { case " $flags " in *" $1 "*) return 0 ;; esac; return 1; }
 paths="per-sample"
+if [ "$(uname -m)" = x86_64 ]; then paths="sse2 $paths"; fi
 if has avx2 && has fma; then paths="avx2 $paths"; fi
 if has avx512f && has avx512dq && has avx2 && has fma; then paths="avx512 $paths"; fi
 if [ "$(uname -m)" = aarch64 ]; then paths="neon $paths"; fi
@@ -22,6 +23,7 @@ label() {
     case "$1" in
     avx512) echo "Vantoril, AVX-512 kernel" ;;
     avx2) echo "Vantoril, AVX2 kernel" ;;
+    sse2) echo "Vantoril, SSE2 kernel" ;;
     neon) echo "Vantoril, Advanced SIMD kernel" ;;
     per-sample) echo "Vantoril, per-sample path" ;;
     esac

@@ -26,7 +26,8 @@ std::vector<NamedKernel> kernels()
     using namespace vantoril;
     return { { "avx2", avx2BlockKernel(), cpuRunsAvx2(), avx2Expf(), avx2Pow10f() },
              { "avx512", avx512BlockKernel(), cpuRunsAvx512(), avx512Expf(), avx512Pow10f() },
-             { "neon", neonBlockKernel(), cpuRunsNeon(), neonExpf(), neonPow10f() } };
+             { "neon", neonBlockKernel(), cpuRunsNeon(), neonExpf(), neonPow10f() },
+             { "sse2", sse2BlockKernel(), cpuRunsSse2(), sse2Expf(), sse2Pow10f() } };
 }
 
 using Signal = std::function<float (int channel, long index)>;

@@ -64,6 +64,8 @@ const char* ourSignalPath()
         return "AVX-512 kernel";
     if (vantoril::cpuRunsAvx2())
         return "AVX2 kernel";
+    if (vantoril::cpuRunsSse2())
+        return "SSE2 kernel";
     if (vantoril::cpuRunsNeon())
         return "Advanced SIMD kernel";
     return "per-sample path";
