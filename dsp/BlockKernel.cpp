@@ -68,17 +68,6 @@ bool cpuRunsAvx512() noexcept
 // Every x86-64 processor has SSE2.
 bool cpuRunsSse2() noexcept { return true; }
 
-namespace
-{
-// With AVX-512, mono blocks shorter than 96 frames run faster through the AVX2
-// kernel: its vectors hold 4 frames of one channel instead of 8, so its
-// pipeline fills and drains in half as many frames.
-void avx512WithShortMonoOnAvx2 (KernelChannel* channels, int numChannels, int numSamples, const BlockSettings& settings) noexcept
-{
-    const BlockKernel kernel = numChannels == 1 && numSamples < 96 ? avx2BlockKernel() : avx512BlockKernel();
-    kernel (channels, numChannels, numSamples, settings);
-}
-} // namespace
 #else
 bool cpuRunsSse2() noexcept { return false; }
 BlockKernel sse2BlockKernel() noexcept { return nullptr; }
@@ -103,6 +92,19 @@ BlockKernel neonBlockKernel() noexcept { return nullptr; }
 FloatFunction neonExpf() noexcept { return nullptr; }
 FloatFunction neonPow10f() noexcept { return nullptr; }
 #endif
+
+namespace
+{
+// With AVX-512, mono blocks shorter than 96 frames run faster through the AVX2
+// kernel: its vectors hold 4 frames of one channel instead of 8, so its
+// pipeline fills and drains in half as many frames.
+[[maybe_unused]] void avx512WithShortMonoOnAvx2 (KernelChannel* channels, int numChannels, int numSamples,
+                                                 const BlockSettings& settings) noexcept
+{
+    const BlockKernel kernel = numChannels == 1 && numSamples < 96 ? avx2BlockKernel() : avx512BlockKernel();
+    kernel (channels, numChannels, numSamples, settings);
+}
+} // namespace
 
 BlockKernel selectBlockKernel() noexcept
 {

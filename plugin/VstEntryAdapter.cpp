@@ -10,7 +10,8 @@
 //   pin properties are written through a buffer of our own so that nothing
 //   lands past the host's structure;
 // - state chunks are served one request at a time per instance, each thread
-//   gets its own copy of the chunk;
+//   gets its own copy of the chunk; pin properties and speaker arrangements
+//   are read and changed one request at a time;
 // - block sizes and sample rates that no processing can use are corrected.
 // The client's own entry point is compiled under the name juceVstPluginMain:
 // the plug-in target defines VSTPluginMain=juceVstPluginMain for its sources
@@ -97,6 +98,10 @@ struct Instance
     // State chunks: one request at a time, a copy per requesting thread.
     std::mutex chunkLock;
     std::map<std::thread::id, std::vector<std::uint8_t>> chunks;
+
+    // The bus layout: a speaker arrangement is not changed while another
+    // thread reads pin properties or the arrangement from it.
+    std::mutex layoutLock;
 };
 
 //==============================================================================
@@ -323,6 +328,7 @@ VstIntPtr getPinProperties (Instance& instance, int opcode, int index, VstIntPtr
         char overrun[64];
     } buffer {};
 
+    const std::lock_guard<std::mutex> lock (instance.layoutLock);
     const auto result = instance.clientDispatcher (instance.effect, opcode, index, value, &buffer.properties, opt);
     if (result != 0)
     {
@@ -395,6 +401,13 @@ VstIntPtr dispatch (AEffect* effect, int opcode, int index, VstIntPtr value, voi
 
         case effGetInputProperties:
         case effGetOutputProperties: return getPinProperties (*instance, opcode, index, value, ptr, opt);
+
+        case effSetSpeakerArrangement:
+        case effGetSpeakerArrangement:
+        {
+            const std::lock_guard<std::mutex> lock (instance->layoutLock);
+            return instance->clientDispatcher (effect, opcode, index, value, ptr, opt);
+        }
 
         case effClose:
         {
