@@ -58,9 +58,10 @@ public:
     ~HandlerFilter() override { host->release(); }
 
     // Set by the controller wrapper around setComponentState (the host's UI
-    // thread); heldRestart tells whether a restart came in meanwhile.
-    bool holdRestarts = false;
-    bool heldRestart = false;
+    // thread); heldRestart tells whether a restart came in meanwhile. Atomic:
+    // the framework also calls restartComponent from its own message thread.
+    std::atomic<bool> holdRestarts { false };
+    std::atomic<bool> heldRestart { false };
 
     Vst::IComponentHandler& hostHandler() { return *host; }
 
