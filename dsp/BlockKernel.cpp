@@ -6,6 +6,28 @@
 namespace vantoril
 {
 
+namespace
+{
+// The C library's log2 of a float, for x = 10 = 2^3 * 1.25: its table entry for
+// 1.25 and its polynomial, each multiply-add done as mulAdd does it (fused on
+// processors with FMA, every product and sum rounded on those without).
+template <typename MulAdd> double log2TenAsLibrary (MulAdd mulAdd) noexcept
+{
+    const double invcTen = 0x1.9c2d163a1aa2dp-1, logcTen = 0x1.40645f0c6651cp-2;
+    const double a[5] = { 0x1.27616c9496e0bp-2, -0x1.71969a075c67ap-2, 0x1.ec70a6ca7baddp-2, -0x1.7154748bef6c8p-1,
+                          0x1.71547652ab82bp0 };
+    const double y0 = logcTen + 3.0;
+    const double r = mulAdd (1.25, invcTen, -1.0);
+    const double r2 = r * r;
+    const double y = mulAdd (a[0], r, a[1]);
+    const double p = mulAdd (a[2], r, a[3]);
+    const double r4 = r2 * r2;
+    double q = mulAdd (a[4], r, y0);
+    q = mulAdd (p, r2, q);
+    return mulAdd (y, r4, q);
+}
+} // namespace
+
 KernelTables::KernelTables() noexcept
 {
     for (int i = 0; i < 16; ++i)
@@ -22,32 +44,8 @@ KernelTables::KernelTables() noexcept
         exp2Bits[i] = bits - (static_cast<std::uint64_t> (i) << 47);
     }
 
-    // The library's log2 of a float, for x = 10 = 2^3 * 1.25: its table entry
-    // for 1.25 and its polynomial, with fused operations (processors with
-    // FMA) and with every product and sum rounded (processors without).
-    const double invcTen = 0x1.9c2d163a1aa2dp-1, logcTen = 0x1.40645f0c6651cp-2;
-    const double a[5] = { 0x1.27616c9496e0bp-2, -0x1.71969a075c67ap-2, 0x1.ec70a6ca7baddp-2, -0x1.7154748bef6c8p-1,
-                          0x1.71547652ab82bp0 };
-    const double y0 = logcTen + 3.0;
-    {
-        const double r = std::fma (1.25, invcTen, -1.0);
-        const double r2 = r * r;
-        const double p = std::fma (a[2], r, a[3]);
-        const double r4 = r2 * r2;
-        double q = std::fma (a[4], r, y0);
-        q = std::fma (p, r2, q);
-        log2Ten = std::fma (std::fma (a[0], r, a[1]), r4, q);
-    }
-    {
-        const double r = 1.25 * invcTen - 1.0;
-        const double r2 = r * r;
-        const double y = a[0] * r + a[1];
-        const double p = a[2] * r + a[3];
-        const double r4 = r2 * r2;
-        double q = a[4] * r + y0;
-        q = p * r2 + q;
-        log2TenUnfused = y * r4 + q;
-    }
+    log2Ten = log2TenAsLibrary ([] (double x, double y, double z) { return std::fma (x, y, z); });
+    log2TenUnfused = log2TenAsLibrary ([] (double x, double y, double z) { return x * y + z; });
 }
 
 const KernelTables kernelTables;

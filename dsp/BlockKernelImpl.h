@@ -250,9 +250,6 @@ VANTORIL_KERNEL_INLINE VD toDouble (VF f) noexcept { return (VD) _mm512_cvtps_pd
 #elif VANTORIL_KERNEL_LANES == 4
 VANTORIL_KERNEL_INLINE VF toFloat (VD d) noexcept { return (VF) _mm256_cvtpd_ps ((__m256d) d); }
 VANTORIL_KERNEL_INLINE VD toDouble (VF f) noexcept { return (VD) _mm256_cvtps_pd ((__m128) f); }
-#elif defined(VANTORIL_KERNEL_NEON)
-VANTORIL_KERNEL_INLINE VF toFloat (VD d) noexcept { return (VF) vcvt_f32_f64 ((float64x2_t) d); }
-VANTORIL_KERNEL_INLINE VD toDouble (VF f) noexcept { return (VD) vcvt_f64_f32 ((float32x2_t) f); }
 #else
 VANTORIL_KERNEL_INLINE VF toFloat (VD d) noexcept { return __builtin_convertvector(d, VF); }
 VANTORIL_KERNEL_INLINE VD toDouble (VF f) noexcept { return __builtin_convertvector(f, VD); }
@@ -437,18 +434,17 @@ struct DriveConstants
     double log2Ten;
 };
 
-#if VANTORIL_KERNEL_LANES == 2
 #if defined(VANTORIL_KERNEL_NEON)
 VANTORIL_KERNEL_INLINE D2 widenLow (F4 f) noexcept { return (D2) vcvt_f64_f32 (vget_low_f32 ((float32x4_t) f)); }
 #else
 VANTORIL_KERNEL_INLINE D2 widenLow (F4 f) noexcept { return (D2) _mm_cvtps_pd ((__m128) f); }
 #endif
+#if VANTORIL_KERNEL_LANES == 2
 VANTORIL_KERNEL_INLINE D4 join (D2 low, D2 high) noexcept { return D4 { low[0], low[1], high[0], high[1] }; }
 VANTORIL_KERNEL_INLINE D2 lowHalf (D4 v) noexcept { return D2 { v[0], v[1] }; }
 // x > floor ? x : floor in every lane (the second operand where x is NaN).
 VANTORIL_KERNEL_INLINE D4 max4 (D4 x, D4 floor) noexcept { return x > floor ? x : floor; }
 #else
-VANTORIL_KERNEL_INLINE D2 widenLow (F4 f) noexcept { return (D2) _mm_cvtps_pd ((__m128) f); }
 VANTORIL_KERNEL_INLINE D4 join (D2 low, D2 high) noexcept { return (D4) _mm256_set_m128d ((__m128d) high, (__m128d) low); }
 VANTORIL_KERNEL_INLINE D2 lowHalf (D4 v) noexcept { return (D2) _mm256_castpd256_pd128 ((__m256d) v); }
 VANTORIL_KERNEL_INLINE D4 max4 (D4 x, D4 floor) noexcept { return (D4) _mm256_max_pd ((__m256d) x, (__m256d) floor); }

@@ -31,18 +31,27 @@ using namespace Steinberg;
 
 bool sameIid (const TUID a, const TUID b) { return FUnknownPrivate::iidEqual (a, b); }
 
-// Reference counting for the wrappers; each deletes itself at zero.
-class RefCounted
+// A wrapper of Interface with its reference count; it deletes itself at zero.
+template <typename Interface> class RefCounted : public Interface
 {
 public:
     virtual ~RefCounted() = default;
-    uint32 retain() { return ++references; }
-    uint32 drop()
+    uint32 PLUGIN_API addRef() override { return ++references; }
+    uint32 PLUGIN_API release() override
     {
         const auto left = --references;
         if (left == 0)
             delete this;
         return left;
+    }
+
+protected:
+    // Answers a query with the wrapper itself, with a reference for the caller.
+    tresult self (void** obj)
+    {
+        addRef();
+        *obj = static_cast<Interface*> (this);
+        return kResultOk;
     }
 
 private:
@@ -51,7 +60,7 @@ private:
 
 // The host's component handler as the controller sees it: every call goes to
 // the host, except parameter-values restarts while they are held back.
-class HandlerFilter final : public Vst::IComponentHandler, public RefCounted
+class HandlerFilter final : public RefCounted<Vst::IComponentHandler>
 {
 public:
     explicit HandlerFilter (Vst::IComponentHandler* hostHandler) : host (hostHandler) { host->addRef(); }
@@ -63,21 +72,13 @@ public:
     std::atomic<bool> holdRestarts { false };
     std::atomic<bool> heldRestart { false };
 
-    Vst::IComponentHandler& hostHandler() { return *host; }
-
     tresult PLUGIN_API queryInterface (const TUID wanted, void** obj) override
     {
         if (sameIid (wanted, FUnknown_iid) || sameIid (wanted, Vst::IComponentHandler_iid))
-        {
-            retain();
-            *obj = static_cast<Vst::IComponentHandler*> (this);
-            return kResultOk;
-        }
+            return self (obj);
         // IComponentHandler2 and the others are the host's own.
         return host->queryInterface (wanted, obj);
     }
-    uint32 PLUGIN_API addRef() override { return retain(); }
-    uint32 PLUGIN_API release() override { return drop(); }
 
     tresult PLUGIN_API beginEdit (Vst::ParamID id) override { return host->beginEdit (id); }
     tresult PLUGIN_API performEdit (Vst::ParamID id, Vst::ParamValue value) override { return host->performEdit (id, value); }
@@ -115,7 +116,7 @@ bool isArdour (FUnknown* context)
 }
 
 // The framework's edit controller with its component handler filtered.
-class ControllerWrapper final : public Vst::IEditController, public RefCounted
+class ControllerWrapper final : public RefCounted<Vst::IEditController>
 {
 public:
     explicit ControllerWrapper (Vst::IEditController* controller) : inner (controller) { inner->addRef(); }
@@ -129,17 +130,11 @@ public:
     tresult PLUGIN_API queryInterface (const TUID wanted, void** obj) override
     {
         if (sameIid (wanted, FUnknown_iid) || sameIid (wanted, IPluginBase_iid) || sameIid (wanted, Vst::IEditController_iid))
-        {
-            retain();
-            *obj = static_cast<Vst::IEditController*> (this);
-            return kResultOk;
-        }
+            return self (obj);
         // The controller's other interfaces (IEditController2, IConnectionPoint,
         // IMidiMapping, IUnitInfo, ...) are the framework's own objects.
         return inner->queryInterface (wanted, obj);
     }
-    uint32 PLUGIN_API addRef() override { return retain(); }
-    uint32 PLUGIN_API release() override { return drop(); }
 
     tresult PLUGIN_API initialize (FUnknown* context) override
     {
@@ -162,7 +157,7 @@ public:
             {
                 Vst::ParameterInfo info {};
                 if (inner->getParameterInfo (i, info) == kResultOk)
-                    filter->hostHandler().performEdit (info.id, inner->getParamNormalized (info.id));
+                    filter->performEdit (info.id, inner->getParamNormalized (info.id));
             }
         return result;
     }
@@ -212,7 +207,7 @@ private:
 };
 
 // The framework's factory; the edit controllers it creates come wrapped.
-class FactoryWrapper final : public IPluginFactory3, public RefCounted
+class FactoryWrapper final : public RefCounted<IPluginFactory3>
 {
 public:
     explicit FactoryWrapper (IPluginFactory* factory) : inner (factory)
@@ -241,12 +236,8 @@ public:
             *obj = nullptr;
             return kNoInterface;
         }
-        retain();
-        *obj = static_cast<IPluginFactory3*> (this);
-        return kResultOk;
+        return self (obj);
     }
-    uint32 PLUGIN_API addRef() override { return retain(); }
-    uint32 PLUGIN_API release() override { return drop(); }
 
     tresult PLUGIN_API getFactoryInfo (PFactoryInfo* info) override { return inner->getFactoryInfo (info); }
     int32 PLUGIN_API countClasses() override { return inner->countClasses(); }

@@ -6,6 +6,7 @@
 // back there when it is Ardour, and gets the new values; other hosts see the
 // controller's own restart request.
 #include "FactoryPresets.h"
+#include "Vst3Module.h"
 
 #include <pluginterfaces/base/ibstream.h>
 #include <pluginterfaces/base/ipluginbase.h>
@@ -17,12 +18,8 @@
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -146,17 +143,18 @@ template <typename Interface> Interface* query (FUnknown* object, const TUID iid
 // The component state inside a factory preset file (its one "Comp" chunk).
 std::vector<char> presetComponentState (const std::string& name)
 {
-    std::ifstream in (std::string (VANTORIL_VST3_PRESET_DIR) + "/" + name + ".vstpreset", std::ios::binary);
-    const std::vector<char> file ((std::istreambuf_iterator<char> (in)), std::istreambuf_iterator<char>());
+    const std::vector<char> file = readVst3PresetFile (name);
     if (file.size() < 48)
         return {};
-    std::int64_t list = 0, offset = 0, size = 0;
-    std::memcpy (&list, file.data() + 40, 8);
-    if (list < 48 || static_cast<size_t> (list) + 28 > file.size())
+    const auto list = static_cast<size_t> (readLittleEndian<std::int64_t> (file, 40));
+    if (list < 48 || list + 28 > file.size())
         return {};
-    std::memcpy (&offset, file.data() + list + 12, 8);
-    std::memcpy (&size, file.data() + list + 20, 8);
-    return std::vector<char> (file.begin() + offset, file.begin() + offset + size);
+    const auto offset = static_cast<size_t> (readLittleEndian<std::int64_t> (file, list + 12));
+    const auto size = static_cast<size_t> (readLittleEndian<std::int64_t> (file, list + 20));
+    if (offset + size > list)
+        return {};
+    return std::vector<char> (file.begin() + static_cast<std::ptrdiff_t> (offset),
+                              file.begin() + static_cast<std::ptrdiff_t> (offset + size));
 }
 
 // The plug-in as a host instantiates it.
@@ -165,14 +163,9 @@ class Vst3Instance
 public:
     explicit Vst3Instance (const char* hostName) : application (hostName)
     {
-        library = dlopen (VANTORIL_VST3_PATH, RTLD_NOW | RTLD_LOCAL);
-        if (library == nullptr)
+        auto* factory = module.factory;
+        if (factory == nullptr)
             return;
-        auto moduleEntry = reinterpret_cast<bool (*) (void*)> (dlsym (library, "ModuleEntry"));
-        auto getFactory = reinterpret_cast<IPluginFactory* (*) ()> (dlsym (library, "GetPluginFactory"));
-        if (moduleEntry == nullptr || getFactory == nullptr || ! moduleEntry (library))
-            return;
-        factory = getFactory();
         if (auto* factory3 = query<IPluginFactory3> (factory, IPluginFactory3_iid))
         {
             factory3->setHostContext (&application);
@@ -216,17 +209,10 @@ public:
         }
         if (component != nullptr)
             component->terminate();
-        for (FUnknown* object :
-             { static_cast<FUnknown*> (controllerPoint), static_cast<FUnknown*> (componentPoint),
-               static_cast<FUnknown*> (controller), static_cast<FUnknown*> (component), static_cast<FUnknown*> (factory) })
+        for (FUnknown* object : { static_cast<FUnknown*> (controllerPoint), static_cast<FUnknown*> (componentPoint),
+                                  static_cast<FUnknown*> (controller), static_cast<FUnknown*> (component) })
             if (object != nullptr)
                 object->release();
-        if (library != nullptr)
-        {
-            if (auto moduleExit = reinterpret_cast<bool (*)()> (dlsym (library, "ModuleExit")))
-                moduleExit();
-            dlclose (library);
-        }
     }
 
     // Hands a component state over the way hosts do: to the component, then
@@ -244,8 +230,7 @@ public:
 
     HostApplication application;
     ComponentHandler handler;
-    void* library = nullptr;
-    IPluginFactory* factory = nullptr;
+    Vst3Module module;
     Vst::IComponent* component = nullptr;
     Vst::IEditController* controller = nullptr;
     Vst::IConnectionPoint* componentPoint = nullptr;

@@ -3,89 +3,40 @@
 #include "FactoryPresets.h"
 #include "StateChunk.h"
 
+#include "Vst3Module.h"
+
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
-#include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
 using namespace vantoril;
 
 namespace
 {
-// The few parts of the VST3 binary interface the test calls: the factory's
-// class list (FUnknown's three functions, then getFactoryInfo, countClasses,
-// getClassInfo).
-struct ClassInfo
-{
-    std::uint8_t cid[16];
-    std::int32_t cardinality;
-    char category[32];
-    char name[64];
-};
-struct Factory;
-struct FactoryFunctions
-{
-    void* queryInterface;
-    void* addRef;
-    std::uint32_t (*release) (Factory*);
-    void* getFactoryInfo;
-    std::int32_t (*countClasses) (Factory*);
-    std::int32_t (*getClassInfo) (Factory*, std::int32_t, ClassInfo*);
-};
-struct Factory
-{
-    const FactoryFunctions* functions;
-};
-
 // The component's class ID as the plug-in reports it, as 32 hex digits.
 std::string reportedClassId()
 {
-    void* library = dlopen (VANTORIL_VST3_PATH, RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr)
-        return std::string ("cannot load: ") + dlerror();
-    auto moduleEntry = reinterpret_cast<bool (*) (void*)> (dlsym (library, "ModuleEntry"));
-    auto moduleExit = reinterpret_cast<bool (*)()> (dlsym (library, "ModuleExit"));
-    auto getFactory = reinterpret_cast<Factory* (*) ()> (dlsym (library, "GetPluginFactory"));
+    Vst3Module module;
+    if (module.factory == nullptr)
+        return module.error;
     std::string id = "no audio module class";
-    if (moduleEntry != nullptr && moduleEntry (library) && getFactory != nullptr)
-        if (auto* factory = getFactory())
+    for (Steinberg::int32 i = 0; i < module.factory->countClasses(); ++i)
+    {
+        Steinberg::PClassInfo info {};
+        if (module.factory->getClassInfo (i, &info) == Steinberg::kResultOk &&
+            std::string (info.category) == "Audio Module Class")
         {
-            for (std::int32_t i = 0; i < factory->functions->countClasses (factory); ++i)
+            id.clear();
+            for (auto byte : info.cid)
             {
-                ClassInfo info {};
-                if (factory->functions->getClassInfo (factory, i, &info) == 0 &&
-                    std::string (info.category) == "Audio Module Class")
-                {
-                    id.clear();
-                    for (auto byte : info.cid)
-                    {
-                        char hex[3];
-                        std::snprintf (hex, sizeof (hex), "%02X", byte);
-                        id += hex;
-                    }
-                }
+                char hex[3];
+                std::snprintf (hex, sizeof (hex), "%02X", static_cast<unsigned char> (byte));
+                id += hex;
             }
-            factory->functions->release (factory);
         }
-    if (moduleExit != nullptr)
-        moduleExit();
-    dlclose (library);
+    }
     return id;
-}
-
-template <typename Int> Int readLittleEndian (const std::vector<char>& bytes, size_t at)
-{
-    std::uint64_t value = 0;
-    for (size_t i = 0; i < sizeof (Int); ++i)
-        value |= static_cast<std::uint64_t> (static_cast<unsigned char> (bytes.at (at + i))) << (8 * i);
-    return static_cast<Int> (value);
 }
 } // namespace
 
@@ -97,9 +48,7 @@ TEST (Vst3Presets, EveryFactoryPresetAsTheVst3PluginSavesIt)
     for (const auto& preset : presets::factoryPresets())
     {
         SCOPED_TRACE (preset.name);
-        std::ifstream in (std::string (VANTORIL_VST3_PRESET_DIR) + "/" + preset.name + ".vstpreset", std::ios::binary);
-        ASSERT_TRUE (in.good());
-        const std::vector<char> file ((std::istreambuf_iterator<char> (in)), std::istreambuf_iterator<char>());
+        const std::vector<char> file = readVst3PresetFile (preset.name);
         ASSERT_GT (file.size(), 48u);
         EXPECT_EQ (std::string (file.data(), 4), "VST3");
         EXPECT_EQ (readLittleEndian<std::int32_t> (file, 4), 1);

@@ -8,14 +8,8 @@ set -u
 artefacts="$1"
 render="$2"
 here=$(cd "$(dirname "$0")" && pwd)
-if ! command -v ardour7-lua >/dev/null || ! command -v ardour7-export >/dev/null; then
-    echo "skipped: Ardour 7 is not installed (the set-up command installs it)"
-    exit 77
-fi
-if [ "$(id -u)" -ne 0 ] || dpkg -s vantoril >/dev/null 2>&1 || [ -e /usr/lib/vst/libVantoril.so ]; then
-    echo "skipped: needs root and no Vantoril installed in the system folders"
-    exit 77
-fi
+. "$here/system-folders.sh"
+skip_unless_ardour_as_root ardour7-lua ardour7-export
 
 work=$(mktemp -d)
 [ -n "${KEEP:-}" ] && echo "work folder: $work"
@@ -26,17 +20,11 @@ cleanup() {
 }
 trap cleanup EXIT
 export HOME="$work/home"
-mkdir -p "$HOME/.lv2" /usr/lib/vst /usr/lib/vst3
-cp "$artefacts/VST/libVantoril.so" /usr/lib/vst/
-cp -r "$artefacts/VST3/Vantoril.vst3" /usr/lib/vst3/
-# Ardour only trusts a scan cache that is newer than the plug-in binary.
-find /usr/lib/vst/libVantoril.so /usr/lib/vst3/Vantoril.vst3 -exec touch -d "10 minutes ago" {} +
+mkdir -p "$HOME/.lv2"
+install_for_ardour VST "$artefacts"
+install_for_ardour VST3 "$artefacts"
 cp -r "$artefacts/LV2/Vantoril.lv2" "$HOME/.lv2/"
 export LV2_PATH="$HOME/.lv2"
-export LD_LIBRARY_PATH=/usr/lib/ardour7
-/usr/lib/ardour7/ardour-vst-scanner -q -f /usr/lib/vst/libVantoril.so || { echo "FAIL: VST scanner"; exit 1; }
-/usr/lib/ardour7/ardour-vst3-scanner -q -f /usr/lib/vst3/Vantoril.vst3 || { echo "FAIL: VST3 scanner"; exit 1; }
-unset LD_LIBRARY_PATH
 
 # Input: the demo material as 32-bit float. Settings: compression clearly active,
 # hard knee, low cut on, drive, level and mix away from their defaults.

@@ -10,14 +10,8 @@ render="$2"
 presets="$3"
 company="$4"
 here=$(cd "$(dirname "$0")" && pwd)
-if ! command -v ardour7-lua >/dev/null; then
-    echo "skipped: Ardour 7 is not installed (the set-up command installs it)"
-    exit 77
-fi
-if [ "$(id -u)" -ne 0 ] || dpkg -s vantoril >/dev/null 2>&1 || [ -e /usr/lib/vst3/Vantoril.vst3 ]; then
-    echo "skipped: needs root and no Vantoril installed in the system folders"
-    exit 77
-fi
+. "$here/system-folders.sh"
+skip_unless_ardour_as_root ardour7-lua
 
 work=$(mktemp -d)
 preset_folder="/usr/share/vst3/presets/$company/Vantoril"
@@ -27,13 +21,9 @@ cleanup() {
 }
 trap cleanup EXIT
 export HOME="$work/home"
-mkdir -p "$HOME" /usr/lib/vst3 "$preset_folder"
-cp -r "$artefacts/VST3/Vantoril.vst3" /usr/lib/vst3/
+mkdir -p "$HOME" "$preset_folder"
 cp "$presets"/*.vstpreset "$preset_folder/"
-# Ardour only trusts a scan cache that is newer than the plug-in binary.
-find /usr/lib/vst3/Vantoril.vst3 -exec touch -d "10 minutes ago" {} +
-LD_LIBRARY_PATH=/usr/lib/ardour7 /usr/lib/ardour7/ardour-vst3-scanner -q -f /usr/lib/vst3/Vantoril.vst3 ||
-    { echo "FAIL: VST3 scanner"; exit 1; }
+install_for_ardour VST3 "$artefacts"
 
 names=$("$render" --list-presets | awk '{ sub(/  +.*/, ""); print }')
 PRESETS=$(printf '%s\n' "$names" | paste -sd ';')
