@@ -335,7 +335,6 @@ double timingOverheadNs (int blocks)
     return best;
 }
 
-// Runs the whole material through one instance; returns ns per stereo frame.
 // Copies block b of the material into the plug-in's inputs and prepares its atom ports.
 void feedBlock (Instance& in, Features& f, const std::vector<std::vector<float>>& m, int block, size_t b)
 {
@@ -346,6 +345,7 @@ void feedBlock (Instance& in, Features& f, const std::vector<std::vector<float>>
     prepareAtoms (in, f);
 }
 
+// Runs the whole material through one instance; returns ns per stereo frame.
 double runOnce (Instance& in, Features& f, const std::vector<std::vector<float>>& m, int block, double overheadNs,
                 bool measureReduction)
 {
