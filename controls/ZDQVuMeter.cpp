@@ -139,24 +139,26 @@ juce::Rectangle<int> needleBox (float level, float from, float to)
     return juce::Rectangle<float> (a, b).getSmallestIntegerContainer().expanded (4);
 }
 
-// The pixels a needle of that length covers at that level: short pieces of
-// the needle, each piece's box with room for the line widths (with a shadow
-// also the same 10 px below), leaving out what the glass hides. Boxes of
-// short pieces follow a slanted needle much closer than one box around it.
-void addNeedleBoxes (juce::RectangleList<int>& area, float level, float length, bool withShadow)
+// The box around the pixels a needle of that length covers at that level
+// and the glass does not hide: short pieces of the needle, each piece's box
+// with room for the line widths (with a shadow also the same 10 px below),
+// the pieces the glass hides left out.
+juce::Rectangle<int> visibleNeedleBox (float level, float length, bool withShadow)
 {
     constexpr int pieces = 5;
     const auto& cover = glassCover();
+    juce::Rectangle<int> area;
     for (int i = 0; i < pieces; ++i)
     {
         const auto box =
             needleBox (level, length * static_cast<float> (i) / pieces, length * static_cast<float> (i + 1) / pieces);
         if (! cover.hides (box))
-            area.add (box);
+            area = area.getUnion (box);
         const auto shadowBox = box.translated (0, 10);
         if (withShadow && ! cover.hides (shadowBox))
-            area.add (shadowBox);
+            area = area.getUnion (shadowBox);
     }
+    return area;
 }
 } // namespace
 
@@ -166,15 +168,11 @@ juce::Rectangle<int> ZDQVuMeter::getOpaqueArea()
     return area;
 }
 
-juce::RectangleList<int> ZDQVuMeter::needlesArea() const
+ZDQVuMeter::NeedleAreas ZDQVuMeter::needleAreas() const
 {
-    // The needle, its shadow and, while it is drawn, the peak needle.
-    juce::RectangleList<int> area;
-    addNeedleBoxes (area, level, geo::meterNeedleLength, true);
-    if (peakHoldEnabled)
-        addNeedleBoxes (area, peakLevel, geo::meterPeakNeedleLength, false);
-    area.clipTo (getLocalBounds());
-    return area;
+    // The needle with its shadow and, while it is drawn, the peak needle.
+    return { visibleNeedleBox (level, geo::meterNeedleLength, true),
+             peakHoldEnabled ? visibleNeedleBox (peakLevel, geo::meterPeakNeedleLength, false) : juce::Rectangle<int>() };
 }
 
 void ZDQVuMeter::setLevel (float newLevel)
@@ -184,7 +182,7 @@ void ZDQVuMeter::setLevel (float newLevel)
         return;
 
     // Only the needles move: what they covered before and cover now is redrawn.
-    auto area = needlesArea();
+    const auto before = needleAreas();
     level = newLevel;
 
     if (peakHoldEnabled)
@@ -203,9 +201,21 @@ void ZDQVuMeter::setLevel (float newLevel)
         }
     }
 
-    area.add (needlesArea());
-    for (const auto& box : area)
-        repaint (box);
+    // One rectangle per needle, or one for both where they meet: every
+    // rectangle is a separate transfer to the window system, and a few larger
+    // ones cost less in all than many small ones.
+    const auto after = needleAreas();
+    auto needle = before.needle.getUnion (after.needle).getIntersection (getLocalBounds());
+    auto peak = before.peak.getUnion (after.peak).getIntersection (getLocalBounds());
+    if (needle.intersects (peak))
+    {
+        needle = needle.getUnion (peak);
+        peak = {};
+    }
+    if (! needle.isEmpty())
+        repaint (needle);
+    if (! peak.isEmpty())
+        repaint (peak);
 }
 
 void ZDQVuMeter::paintButton (juce::Graphics& g, bool, bool)

@@ -28,7 +28,12 @@ public:
     bool peakHoldEnabled = true;
 
 private:
-    juce::RectangleList<int> needlesArea() const;
+    // Where the needle (with its shadow) and the peak needle are seen now.
+    struct NeedleAreas
+    {
+        juce::Rectangle<int> needle, peak;
+    };
+    NeedleAreas needleAreas() const;
 
     float level = 0.0f;
     float peakLevel = 0.0f;
