@@ -244,8 +244,9 @@ public:
         if (drawMoves > 0)
         {
             const auto cost = drawingCost (drawMoves);
-            std::printf ("drawing one needle move: %.1f us of processor time, %.0f pixels in %.1f rectangles redrawn (mean of %d)\n",
-                         cost.micros, cost.pixels, cost.rectangles, drawMoves);
+            std::printf (
+                "drawing one needle move: %.1f us of processor time, %.0f pixels in %.1f rectangles redrawn (mean of %d)\n",
+                cost.micros, cost.pixels, cost.rectangles, drawMoves);
             quit();
             return;
         }
